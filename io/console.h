@@ -1,0 +1,30 @@
+// The console unit: every record the core writes reaches standard output
+// here. A record's first byte is its carriage-control character and is not
+// printed; the line break belongs to the start of a record, so CR LF is
+// written before every record but the first of the run, and the last
+// record's line end stays owed until the end of the run.
+#ifndef VELLUM_IO_CONSOLE_H_
+#define VELLUM_IO_CONSOLE_H_
+
+#include <initializer_list>
+#include <string_view>
+
+#include "io/io.h"
+
+namespace vellum::io {
+
+// Writes one record made of `parts` joined, its control character included.
+// An empty record counts as a record of one blank: an empty line.
+void WriteRecord(Io& io, std::initializer_list<std::string_view> parts);
+
+// Writes bytes to standard output outside the record discipline (the
+// termination message, the owed line end, the name prompt). A full device
+// or refused access ends the run with a WRITE failure.
+void WriteStdout(Io& io, std::string_view bytes);
+
+// Writes bytes to standard error; a failure there has nowhere to be told.
+void WriteStderr(Io& io, std::string_view bytes);
+
+}  // namespace vellum::io
+
+#endif  // VELLUM_IO_CONSOLE_H_

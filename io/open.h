@@ -1,0 +1,28 @@
+// Naming and opening the input units. The core opens unit 1 and then unit 2
+// without a name; the layer takes the next command-line argument not yet
+// taken or, when none is left or it is blank, asks for a name at the prompt.
+#ifndef VELLUM_IO_OPEN_H_
+#define VELLUM_IO_OPEN_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "io/io.h"
+
+namespace vellum::io {
+
+// Obtains a name for `unit` and opens that file for reading. Returns only on
+// success; a failure ends the run (OPEN).
+void OPEN_INPUT(Io& io, std::int32_t unit);
+
+// Puts `unit` back before its first record. A device unit cannot be rewound
+// and ends the run (REWIND, 6403).
+void REWIND_INPUT(Io& io, std::int32_t unit);
+
+// `name` without its leading and trailing blanks; only 0x20 counts as blank.
+std::string TrimBlanks(std::string_view name);
+
+}  // namespace vellum::io
+
+#endif  // VELLUM_IO_OPEN_H_

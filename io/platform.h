@@ -1,0 +1,70 @@
+// The seam between the I/O layer and the operating system. The program runs
+// on the POSIX implementation; tests put an in-memory one behind the same
+// interface so that whole runs, faults included, can be checked in-process.
+#ifndef VELLUM_IO_PLATFORM_H_
+#define VELLUM_IO_PLATFORM_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vellum::io {
+
+enum class OpenStatus {
+  kOk,
+  kNotFound,      // the file or a directory on its path is missing, or the path is too long
+  kAccessDenied,  // permission refused, or the name is a directory
+  kTooManyFiles,
+  kBadName,  // the file system does not accept the name
+  kOther,
+};
+
+// Two opens of one file, through any path or link, give equal identities.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// An input file open for reading, read at explicit offsets.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to `size` bytes at `offset` into `data`. Returns the number of
+  // bytes read, 0 at the end of the file, or -1 when the read fails.
+  virtual std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) = 0;
+};
+
+struct OpenResult {
+  OpenStatus status = OpenStatus::kOther;
+  std::unique_ptr<InputFile> file;  // set when status is kOk
+  // A character device, FIFO or socket: opened, but it cannot be rewound.
+  bool is_device = false;
+  FileIdentity identity;
+};
+
+enum class Stream { kStdout, kStderr };
+
+enum class WriteStatus { kOk, kDeviceFull, kAccessDenied, kOther };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // Opens an existing file for reading only, never blocking and never
+  // creating anything.
+  virtual OpenResult OpenInput(const std::string& name) = 0;
+  // Writes all of `bytes`, retrying writes that come up short; returns why
+  // it could not when it could not.
+  virtual WriteStatus Write(Stream stream, std::string_view bytes) = 0;
+  // Reads up to `size` bytes of standard input: the count, 0 when standard
+  // input is exhausted, -1 when the read fails.
+  virtual std::int64_t ReadStdin(char* data, std::int64_t size) = 0;
+};
+
+// The platform of the running process.
+std::unique_ptr<Platform> MakeNativePlatform();
+
+}  // namespace vellum::io
+
+#endif  // VELLUM_IO_PLATFORM_H_

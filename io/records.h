@@ -1,0 +1,31 @@
+// Line input records. A record is the bytes of a file up to and including
+// the next LF, or up to the end of the file when no LF follows; its data are
+// its bytes before the first CR or LF. Each unit reads through one fixed read
+// buffer: no memory is taken per record, and moving back re-reads earlier
+// blocks of the file instead of remembering lines.
+#ifndef VELLUM_IO_RECORDS_H_
+#define VELLUM_IO_RECORDS_H_
+
+#include <cstdint>
+#include <span>
+
+#include "io/io.h"
+
+namespace vellum::io {
+
+// Reads the next record of unit `unit` into `line`: at most line.size() data
+// bytes, unchanged, then blanks to the end of `line`; the rest of a longer
+// line is skipped. Returns false at the end of the file, leaving `line`
+// exactly as it was and setting the unit's end-of-file flag; while the flag
+// is set, no read is made. A read error ends the run (READ, 6500).
+bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
+
+// Moves unit `unit` back one record, so that the next READ_RECORD returns the
+// record last read again. When the end-of-file flag is set it only clears
+// the flag; at the start of the file it does nothing. A read error ends the
+// run (BACKSPACE, 6500).
+void BACKSPACE_INPUT(Io& io, std::int32_t unit);
+
+}  // namespace vellum::io
+
+#endif  // VELLUM_IO_RECORDS_H_
