@@ -1,0 +1,80 @@
+// CHECK and COMPAR.
+#include "core/classify.h"
+
+#include <algorithm>
+
+#include "io/termination.h"
+
+namespace vellum::core {
+namespace {
+
+constexpr std::int32_t kStatementWindowCheck = 389;
+
+bool AllBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
+}
+
+std::string_view View(const Line& line) { return {line.data(), line.size()}; }
+
+// The five tests in their order: banner, blank, "C", "c", "!".
+bool IsIgnorable(const Line& line) {
+  const std::string_view text = View(line);
+  if (text.substr(0, kBanner.size()) == kBanner) {
+    return true;
+  }
+  if (!AllBlank(text.substr(1))) {
+    return false;
+  }
+  const char first = text.front();
+  return first == ' ' || first == 'C' || first == 'c' || first == '!';
+}
+
+bool WindowInLine(std::int32_t first, std::int32_t last) {
+  return last <= kLineWidth && last >= first && first >= 1 && first <= kLineWidth;
+}
+
+}  // namespace
+
+bool BlankPaddedEqual(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  return a.substr(0, common) == b.substr(0, common) && AllBlank(a.substr(common)) &&
+         AllBlank(b.substr(common));
+}
+
+std::size_t TrimmedLength(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(' ');
+  return last == std::string_view::npos ? 0 : last + 1;
+}
+
+void CHECK(State& s, std::int32_t& result, std::int32_t file) {
+  io::RoutineFrame frame(s.io, "CHECK", 0);
+  result = 0;
+  if (file == kUnit1 && IsIgnorable(s.LINE1)) {
+    result = 1;
+  }
+  if (file == kUnit2 && IsIgnorable(s.LINE2)) {
+    result = 1;
+  }
+}
+
+void COMPAR(State& s) {
+  io::RoutineFrame frame(s.io, "COMPAR", kStatementWindowCheck);
+  std::int32_t ISKIP = 0;
+  s.MATCH = 0;
+  if (!WindowInLine(s.IFIRST2, s.ILAST2) || !WindowInLine(s.IFIRST1, s.ILAST1)) {
+    io::RAISE_FAILURE(s.io, {kFailureRange, io::Operation::kRangeCheck, "",
+                             "compared window lies outside the line"});
+  }
+  const std::string_view window1 = View(s.LINE1).substr(
+      static_cast<std::size_t>(s.IFIRST1 - 1), static_cast<std::size_t>(s.ILAST1 - s.IFIRST1 + 1));
+  const std::string_view window2 = View(s.LINE2).substr(
+      static_cast<std::size_t>(s.IFIRST2 - 1), static_cast<std::size_t>(s.ILAST2 - s.IFIRST2 + 1));
+  if (BlankPaddedEqual(window1, window2)) {
+    CHECK(s, ISKIP, kUnit1);
+    if (ISKIP == 0) {
+      s.MATCH = 1;
+    }
+  }
+}
+
+}  // namespace vellum::core

@@ -1,0 +1,46 @@
+// The comparison's fixed sizes, limits and texts, named once here.
+#ifndef VELLUM_CORE_CORE_CONSTANTS_H_
+#define VELLUM_CORE_CORE_CONSTANTS_H_
+
+#include <cstdint>
+#include <string_view>
+
+namespace vellum::core {
+
+// Columns of a line that are ever read into memory.
+inline constexpr std::int32_t kLineWidth = 300;
+
+// Columns compared by the match test: 1 to 25 of both lines.
+inline constexpr std::int32_t kWindowFirst = 1;
+inline constexpr std::int32_t kWindowLast = 25;
+
+inline constexpr std::int32_t kUnit1 = 1;
+inline constexpr std::int32_t kUnit2 = 2;
+
+// Passes of the comparison loop; the loop's label 68 stands in its message.
+inline constexpr std::int32_t kLoopLimit = 100'000'000;
+// Cycles of one re-synchronisation search (shells of depth 2 to 100,001).
+inline constexpr std::int32_t kSearchCycleLimit = 50'000;
+
+inline constexpr std::int32_t kRuleWidth = 79;
+// Groups of dash, blank, blank in the separator before its final dash.
+inline constexpr std::int32_t kSeparatorGroups = 26;
+
+// The date/time banner line that is skipped wherever it stands.
+inline constexpr std::string_view kBanner = "  Date (Day of year) Time";
+
+// Range checks of the core fail with this number.
+inline constexpr std::int32_t kFailureRange = 6096;
+
+// Records with their carriage-control blank in front.
+inline constexpr std::string_view kEofNotice1 = " LINES PRINTED BELOW MAY INCLUDE LINES THAT ARE";
+inline constexpr std::string_view kEofNotice2 =
+    " IDENTICAL ON BOTH TAPES, BECAUSE ONE TAPE HIT EOF";
+inline constexpr std::string_view kEofNotice3 = " BEFORE THE OTHER.";
+inline constexpr std::string_view kLoopMessage1 =
+    " **** {DO 68} LOOP TOO SMALL FOR THE INPUT DATA.";
+inline constexpr std::string_view kLoopMessage2 = " **** THERE IS PROBABLY MORE DATA NOT COMPARED.";
+
+}  // namespace vellum::core
+
+#endif  // VELLUM_CORE_CORE_CONSTANTS_H_

@@ -1,0 +1,157 @@
+// PRINT, LASTCOL and the fixed records of the listing.
+#include "core/listing.h"
+
+#include <array>
+#include <string_view>
+
+#include "core/classify.h"
+#include "io/console.h"
+#include "io/records.h"
+#include "io/termination.h"
+
+namespace vellum::core {
+namespace {
+
+// A record of a control blank followed by the given groups.
+template <std::size_t kGroups, std::size_t kGroupSize>
+constexpr auto RepeatedRecord(std::string_view group, std::string_view tail) {
+  std::array<char, 1 + kGroups * kGroupSize + 1> record{};
+  std::size_t at = 0;
+  record[at++] = ' ';
+  for (std::size_t g = 0; g < kGroups; ++g) {
+    for (char c : group) {
+      record[at++] = c;
+    }
+  }
+  for (char c : tail) {
+    record[at++] = c;
+  }
+  return record;
+}
+
+// " " + 79 dashes; " " + 26 x "-  " + "-". Both records are 80 bytes.
+constexpr auto kRuleRecord = RepeatedRecord<kRuleWidth - 1, 1>("-", "-");
+constexpr auto kSeparatorRecord = RepeatedRecord<kSeparatorGroups, 3>("-  ", "-");
+
+std::string_view View(const auto& record) { return {record.data(), record.size()}; }
+
+// Re-reads up to `count` lines of `file` (all that are left when `to_end`),
+// writing the significant ones; sets the end-of-file flag at the end. The
+// statements are those of file1's half; file2's are 30 further on.
+void Relist(State& s, io::RoutineFrame& frame, std::int32_t file, std::int32_t count, bool to_end) {
+  const std::int32_t shift = file == kUnit1 ? 0 : 30;
+  Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;
+  std::int32_t& eof = file == kUnit1 ? s.EOF1 : s.EOF2;
+  std::int32_t ISKIP = 0;
+  for (std::int32_t n = 0; to_end || n < count; ++n) {
+    frame.At(466 + shift);
+    frame.At(468 + shift);
+    if (!io::READ_RECORD(s.io, file, line)) {
+      frame.At(470 + shift);
+      eof = 1;
+      frame.At(471 + shift);
+      return;
+    }
+    frame.At(472 + shift);
+    CHECK(s, ISKIP, file);
+    frame.At(473 + shift);
+    if (ISKIP == 0) {
+      WriteListedLine(s, line);
+    }
+  }
+}
+
+// Moves `file` back to the first line of the block: its block position in
+// records, and one more after an end of file, which only clears the flag.
+void BackToBlockStart(State& s, io::RoutineFrame& frame, std::int32_t file) {
+  const std::int32_t shift = file == kUnit1 ? 0 : 35;
+  const std::int32_t npos = file == kUnit1 ? s.NPOS1 : s.NPOS2;
+  for (std::int32_t n = 0; n < npos; ++n) {
+    frame.At(449 + shift);
+    frame.At(450 + shift);
+    io::BACKSPACE_INPUT(s.io, file);
+  }
+  if ((file == kUnit1 ? s.EOF1 : s.EOF2) == 1) {
+    frame.At(452 + shift);
+    io::BACKSPACE_INPUT(s.io, file);
+  }
+}
+
+}  // namespace
+
+void WriteOpeningRule(State& s) {
+  io::WriteRecord(s.io, {});
+  io::WriteRecord(s.io, {View(kRuleRecord)});
+}
+
+void WriteClosingRule(State& s) { io::WriteRecord(s.io, {View(kRuleRecord)}); }
+
+void WriteSeparator(State& s) { io::WriteRecord(s.io, {View(kSeparatorRecord)}); }
+
+void WriteListedLine(State& s, const Line& line) {
+  const std::int32_t last = LASTCOL(s, line);
+  if (last < 1 || last > kLineWidth) {
+    // Only significant lines are listed, and those are never all blank.
+    io::RAISE_FAILURE(s.io, {kFailureRange, io::Operation::kRangeCheck, "",
+                             "listed line has no column to write"});
+  }
+  io::WriteRecord(s.io, {" ", std::string_view(line.data(), static_cast<std::size_t>(last))});
+}
+
+std::int32_t LASTCOL(State& s, const Line& line) {
+  io::RoutineFrame frame(s.io, "LASTCOL", 517);
+  frame.At(523);
+  const std::size_t length = TrimmedLength({line.data(), line.size()});
+  frame.At(531);
+  return static_cast<std::int32_t>(length);
+}
+
+void PRINT(State& s) {
+  io::RoutineFrame frame(s.io, "PRINT", 438);
+  // After an end of file both files are listed to their ends and the run
+  // stops; the listing is never cut short.
+  const bool eof_call = s.EOF1 == 1 || s.EOF2 == 1;
+
+  frame.At(448);
+  const std::int32_t NLIST1 = s.NPOS1 - 1;
+  BackToBlockStart(s, frame, kUnit1);
+  frame.At(453);
+  if (NLIST1 != 0 || s.EOF1 == 1 || s.EOF2 == 1) {
+    if (s.EOF1 == 1 || s.EOF2 == 1) {
+      frame.At(455);
+      io::WriteRecord(s.io, {});
+      io::WriteRecord(s.io, {});
+      io::WriteRecord(s.io, {kEofNotice1});
+      io::WriteRecord(s.io, {kEofNotice2});
+      io::WriteRecord(s.io, {kEofNotice3});
+      io::WriteRecord(s.io, {});
+      io::WriteRecord(s.io, {});
+      frame.At(460);
+    }
+    frame.At(461);
+    s.EOF1 = 0;
+    Relist(s, frame, kUnit1, NLIST1, eof_call);
+  }
+  frame.At(482);
+  WriteSeparator(s);
+
+  frame.At(483);
+  const std::int32_t NLIST2 = s.NPOS2 - 1;
+  BackToBlockStart(s, frame, kUnit2);
+  frame.At(488);
+  if (NLIST2 != 0 || s.EOF1 == 1 || s.EOF2 == 1) {
+    frame.At(491);
+    const bool to_end = eof_call || s.EOF1 == 1 || s.EOF2 == 1;
+    s.EOF2 = 0;
+    Relist(s, frame, kUnit2, NLIST2, to_end);
+  }
+  frame.At(508);
+  WriteClosingRule(s);
+  if (s.EOF1 == 1 || s.EOF2 == 1) {
+    frame.At(510);
+    io::STOP_RUN(s.io);
+  }
+  frame.At(511);
+}
+
+}  // namespace vellum::core

@@ -1,0 +1,90 @@
+// NULLS and NULBOX.
+#include "core/nuls.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "core/classify.h"
+#include "io/console.h"
+
+namespace vellum::core {
+namespace {
+
+// Frame bytes of code page 437: corners, double bar and double wall.
+constexpr std::string_view kBoxTop =
+    "\xC9\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD"
+    "\xCD\xBB";
+constexpr std::string_view kBoxEmpty = "\xBA                       \xBA";
+constexpr std::string_view kBoxFile1 = "\xBA NUL's found in file1  \xBA";
+constexpr std::string_view kBoxFile2 = "\xBA NUL's found in file2  \xBA";
+constexpr std::string_view kBoxBottom =
+    "\xC8\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD"
+    "\xCD\xBC";
+// Nine blanks: the control character and the eight blanks before the frame.
+constexpr std::string_view kBoxIndent = "         ";
+
+void ScanLine(State& s, io::RoutineFrame& frame, Line& line, std::int32_t& flag,
+              std::int32_t statement_base) {
+  char* const begin = line.data();
+  char* const end = begin + line.size();
+  char* nul = static_cast<char*>(std::memchr(begin, '\0', line.size()));
+  while (nul != nullptr) {
+    const std::string_view text(begin, TrimmedLength({begin, line.size()}));
+    frame.At(statement_base + 2);
+    io::WriteRecord(s.io, {" |", text, "|"});
+    frame.At(statement_base + 3);
+    *nul = ' ';
+    frame.At(statement_base + 4);
+    flag = 1;
+    nul = static_cast<char*>(std::memchr(nul + 1, '\0', static_cast<std::size_t>(end - nul - 1)));
+  }
+}
+
+void WriteBox(State& s, io::RoutineFrame& main, std::int32_t first_write, std::string_view title) {
+  main.At(first_write);
+  io::WriteRecord(s.io, {});
+  io::WriteRecord(s.io, {});
+  io::WriteRecord(s.io, {kBoxIndent, kBoxTop});
+  main.At(first_write + 1);
+  io::WriteRecord(s.io, {kBoxIndent, kBoxEmpty});
+  main.At(first_write + 2);
+  io::WriteRecord(s.io, {kBoxIndent, title});
+  main.At(first_write + 3);
+  io::WriteRecord(s.io, {kBoxIndent, kBoxEmpty});
+  main.At(first_write + 4);
+  io::WriteRecord(s.io, {kBoxIndent, kBoxBottom});
+  io::WriteRecord(s.io, {});
+  io::WriteRecord(s.io, {});
+}
+
+}  // namespace
+
+void NULLS(State& s, std::int32_t IFILE, std::int32_t& NUL1, std::int32_t& NUL2) {
+  io::RoutineFrame frame(s.io, "NULLS", 302);
+  frame.At(310);
+  if (IFILE == kUnit1) {
+    frame.At(311);
+    ScanLine(s, frame, s.LINE1, NUL1, 311);
+    frame.At(318);
+  }
+  frame.At(320);
+  if (IFILE == kUnit2) {
+    frame.At(321);
+    ScanLine(s, frame, s.LINE2, NUL2, 321);
+  }
+  frame.At(328);
+}
+
+void NULBOX(State& s, io::RoutineFrame& main, std::int32_t first_statement, std::int32_t NUL1,
+            std::int32_t NUL2) {
+  main.At(first_statement);
+  if (NUL1 == 1) {
+    WriteBox(s, main, first_statement + 1, kBoxFile1);
+  }
+  main.At(first_statement + 7);
+  if (NUL2 == 1) {
+    WriteBox(s, main, first_statement + 8, kBoxFile2);
+  }
+}
+
+}  // namespace vellum::core

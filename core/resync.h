@@ -1,0 +1,33 @@
+// Line reading and the re-synchronisation search.
+//
+// After a pair of lines disagrees, the search looks ahead for the next pair
+// that agrees, trying pairs of block positions shell by shell in growing
+// depth, so the first agreement found is one whose larger position is as
+// small as possible. Every step moves one file by one line, forward by
+// reading or back by moving the unit back and reading again; no line is
+// stored.
+#ifndef VELLUM_CORE_RESYNC_H_
+#define VELLUM_CORE_RESYNC_H_
+
+#include <cstdint>
+
+#include "core/state.h"
+#include "io/termination.h"
+
+namespace vellum::core {
+
+// Reads the next line of file2 (n == 2) or file1 (any other n). At the end
+// of the file it sets the file's flag and returns; otherwise it tests the
+// pair and, when it agrees, lists the block.
+void READ(State& s, std::int32_t n);
+
+// Runs the search from the disagreeing pair (1, 1) of a pass. Returns with
+// MATCH 1 when an agreement was found and its block listed, with MATCH 0
+// when the cycle limit ran out; when a file ends, the rest of both files is
+// listed and the run ends. The search's statements are the main program's,
+// kept in `main`.
+void Resynchronise(State& s, io::RoutineFrame& main);
+
+}  // namespace vellum::core
+
+#endif  // VELLUM_CORE_RESYNC_H_

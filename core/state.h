@@ -1,0 +1,53 @@
+// The comparison state: the one record that all routines of the core read
+// and write directly. It holds only the current line of each file; lines
+// are seen again by moving a unit back and reading once more, so memory is
+// fixed whatever the sizes of the files or of a block.
+#ifndef VELLUM_CORE_STATE_H_
+#define VELLUM_CORE_STATE_H_
+
+#include <array>
+#include <cstdint>
+
+#include "core/core_constants.h"
+#include "io/io.h"
+
+namespace vellum::core {
+
+using Line = std::array<char, kLineWidth>;
+
+inline Line BlankLine() {
+  Line line;
+  line.fill(' ');
+  return line;
+}
+
+// The limits of the comparison. A run always uses these values; tests lower
+// them to reach the limit paths with small inputs.
+struct Limits {
+  std::int32_t passes = kLoopLimit;
+  std::int32_t search_cycles = kSearchCycleLimit;
+};
+
+struct State {
+  explicit State(io::Io& io_layer, Limits limits_in = {}) : io(io_layer), limits(limits_in) {}
+
+  io::Io& io;
+  Limits limits;
+  Line LINE1 = BlankLine();  // current line of file1
+  Line LINE2 = BlankLine();  // current line of file2
+  std::int32_t EOF1 = 0;     // a read of file1 met its end
+  std::int32_t EOF2 = 0;
+  std::int32_t MATCH = 0;  // the last COMPAR found the current lines in agreement
+  // Place of the current line within the block, counted from 1.
+  std::int32_t NPOS1 = 1;
+  std::int32_t NPOS2 = 1;
+  // Compared window of each line, in columns.
+  std::int32_t IFIRST1 = kWindowFirst;
+  std::int32_t ILAST1 = kWindowLast;
+  std::int32_t IFIRST2 = kWindowFirst;
+  std::int32_t ILAST2 = kWindowLast;
+};
+
+}  // namespace vellum::core
+
+#endif  // VELLUM_CORE_STATE_H_
