@@ -1,0 +1,125 @@
+// An in-memory platform for tests: named files held as strings, standard
+// output and error captured, standard input from a string, and faults to
+// inject (a read that fails from some offset on, a full or refusing output).
+#ifndef VELLUM_TESTS_MEMORY_PLATFORM_H_
+#define VELLUM_TESTS_MEMORY_PLATFORM_H_
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "io/platform.h"
+
+namespace vellum::testing {
+
+struct MemoryFileSpec {
+  std::string bytes;
+  // Reads that reach this offset fail; -1 never fails.
+  std::int64_t fail_from = -1;
+  bool is_device = false;
+  std::uint64_t index = 0;  // identity; 0 takes a fresh one
+  // Reads after this many successful ones fail; -1 never fails.
+  std::int64_t fail_after_reads = -1;
+};
+
+inline MemoryFileSpec FileBytes(std::string bytes, std::int64_t fail_from = -1) {
+  MemoryFileSpec spec;
+  spec.bytes = std::move(bytes);
+  spec.fail_from = fail_from;
+  return spec;
+}
+
+class MemoryFile final : public io::InputFile {
+ public:
+  explicit MemoryFile(const MemoryFileSpec* spec, std::int64_t* reads)
+      : spec_(spec), reads_(reads) {}
+  std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) override {
+    ++*reads_;
+    if (spec_->fail_after_reads >= 0 && done_++ >= spec_->fail_after_reads) {
+      return -1;
+    }
+    const auto length = static_cast<std::int64_t>(spec_->bytes.size());
+    if (spec_->fail_from >= 0 && offset + size > spec_->fail_from) {
+      return -1;
+    }
+    if (offset >= length) {
+      return 0;
+    }
+    const std::int64_t n = std::min(size, length - offset);
+    std::memcpy(data, spec_->bytes.data() + offset, static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  const MemoryFileSpec* spec_;
+  std::int64_t* reads_;
+  std::int64_t done_ = 0;
+};
+
+class MemoryPlatform final : public io::Platform {
+ public:
+  void AddFile(const std::string& name, std::string bytes) {
+    MemoryFileSpec spec;
+    spec.bytes = std::move(bytes);
+    AddFile(name, std::move(spec));
+  }
+  void AddFile(const std::string& name, MemoryFileSpec spec) {
+    if (spec.index == 0) {
+      spec.index = ++next_index_;
+    }
+    files_[name] = std::move(spec);
+  }
+
+  io::OpenResult OpenInput(const std::string& name) override {
+    io::OpenResult result;
+    const auto found = files_.find(name);
+    if (found == files_.end()) {
+      result.status = io::OpenStatus::kNotFound;
+      return result;
+    }
+    result.status = io::OpenStatus::kOk;
+    result.is_device = found->second.is_device;
+    result.identity = {1, found->second.index};
+    result.file = std::make_unique<MemoryFile>(&found->second, &reads);
+    return result;
+  }
+
+  io::WriteStatus Write(io::Stream stream, std::string_view bytes) override {
+    if (stream == io::Stream::kStderr) {
+      err.append(bytes);
+      return io::WriteStatus::kOk;
+    }
+    if (out_status != io::WriteStatus::kOk) {
+      return out_status;
+    }
+    out.append(bytes);
+    return io::WriteStatus::kOk;
+  }
+
+  std::int64_t ReadStdin(char* data, std::int64_t size) override {
+    const auto left = static_cast<std::int64_t>(in.size() - in_pos);
+    const std::int64_t n = std::min(size, left);
+    std::memcpy(data, in.data() + in_pos, static_cast<std::size_t>(n));
+    in_pos += static_cast<std::size_t>(n);
+    return n;
+  }
+
+  std::string out;
+  std::string err;
+  std::string in;
+  std::size_t in_pos = 0;
+  io::WriteStatus out_status = io::WriteStatus::kOk;
+  std::int64_t reads = 0;  // ReadAt calls on all files
+
+ private:
+  std::map<std::string, MemoryFileSpec> files_;
+  std::uint64_t next_index_ = 0;
+};
+
+}  // namespace vellum::testing
+
+#endif  // VELLUM_TESTS_MEMORY_PLATFORM_H_

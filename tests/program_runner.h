@@ -1,0 +1,51 @@
+// Runs the built vellum program as a separate process in a temporary folder
+// of its own, with standard input from /dev/null, and captures standard
+// output, standard error and the exit status byte for byte.
+#ifndef VELLUM_TESTS_PROGRAM_RUNNER_H_
+#define VELLUM_TESTS_PROGRAM_RUNNER_H_
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vellum::testing {
+
+struct ProgramResult {
+  std::string out;
+  std::string err;
+  int status = -1;  // exit status, or -1 when the process did not exit normally
+};
+
+// A temporary folder, removed with everything in it at destruction.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Writes `bytes` to the file `name` inside the folder.
+  void Write(const std::string& name, const std::string& bytes) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs vellum with `args` in `folder`. `stdout_path`, when not empty,
+// receives standard output instead of the capture (for example /dev/full).
+ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>& args,
+                        const std::string& stdout_path = "");
+
+// Reads a whole file.
+std::string ReadFile(const std::filesystem::path& path);
+
+// What a run that wrote `lines` as console lines and then stopped puts on
+// standard output: the lines joined by CR LF, the owed CR LF, the
+// termination message and the final CR LF.
+std::string ListingOutput(const std::vector<std::string>& lines);
+
+}  // namespace vellum::testing
+
+#endif  // VELLUM_TESTS_PROGRAM_RUNNER_H_

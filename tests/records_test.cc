@@ -1,0 +1,300 @@
+// Record input and moving back, on files held in memory.
+#include "io/records.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "io/open.h"
+#include "io/termination.h"
+#include "tests/memory_platform.h"
+
+namespace vellum::io {
+namespace {
+
+using testing::MemoryFileSpec;
+using testing::MemoryPlatform;
+
+constexpr std::size_t kWidth = 300;
+using Line = std::array<char, kWidth>;
+
+std::string Padded(const std::string& data) {
+  std::string line = data.substr(0, kWidth);
+  line.resize(kWidth, ' ');
+  return line;
+}
+
+// One unit open on `bytes`, read through the real record layer.
+class RecordReader {
+ public:
+  explicit RecordReader(const std::string& bytes) : RecordReader(testing::FileBytes(bytes)) {}
+  explicit RecordReader(MemoryFileSpec spec) : io_(platform_, {"vellum", "f"}) {
+    platform_.AddFile("f", std::move(spec));
+    OPEN_INPUT(io_, 1);
+    line_.fill('#');
+  }
+
+  // The record read, or "EOF"; the line buffer is kept between calls.
+  std::string Read() {
+    if (!READ_RECORD(io_, 1, line_)) {
+      return "EOF";
+    }
+    return {line_.data(), line_.size()};
+  }
+  void Back() { BACKSPACE_INPUT(io_, 1); }
+  std::string Buffer() const { return {line_.data(), line_.size()}; }
+  std::int64_t Reads() const { return platform_.reads; }
+  const std::string& Err() const { return platform_.err; }
+
+ private:
+  MemoryPlatform platform_;
+  Io io_;
+  Line line_{};
+};
+
+std::vector<std::string> ReadAll(const std::string& bytes) {
+  RecordReader reader(bytes);
+  std::vector<std::string> records;
+  for (std::string record = reader.Read(); record != "EOF"; record = reader.Read()) {
+    records.push_back(record);
+  }
+  return records;
+}
+
+struct RecordsRow {
+  const char* what;
+  std::string bytes;
+  std::vector<std::string> data;  // expected records, before blank padding
+};
+
+TEST(ReadRecord, SplitsFilesIntoBlankPaddedRecords) {
+  const std::string x1023(1023, 'x');
+  const std::string long_line(400, 'L');
+  const std::string full(300, 'F');
+  const std::vector<RecordsRow> rows = {
+      {"empty file", "", {}},
+      {"CR LF", "a\r\n", {"a"}},
+      {"lone CR inside a line loses the rest", "a\rb\nc\n", {"a", "c"}},
+      {"CR at the very end", "a\r", {"a"}},
+      {"last line without line end", "a\nb", {"a", "b"}},
+      {"two LFs at the end give a blank record", "a\n\n", {"a", ""}},
+      {"blank and empty lines", "   \n\n", {"", ""}},
+      {"tab, NUL, Ctrl-Z and high bytes are data",
+       std::string("\t\0\x1a\xff|\n\x1a", 7),
+       {std::string("\t\0\x1a\xff|", 5), "\x1a"}},
+      {"long line keeps 300 bytes", long_line + "\nnext\n", {long_line, "next"}},
+      {"300 bytes then CR LF", full + "\r\nnext\r\n", {full, "next"}},
+      {"CR LF split across blocks", x1023 + "\r\ny\n", {x1023, "y"}},
+      {"length a multiple of the block, no line end",
+       x1023 + "\n" + std::string(1024, 'y'),
+       {x1023, std::string(1024, 'y')}},
+  };
+  for (const RecordsRow& row : rows) {
+    std::vector<std::string> expected;
+    for (const std::string& data : row.data) {
+      expected.push_back(Padded(data));
+    }
+    EXPECT_EQ(ReadAll(row.bytes), expected) << row.what;
+  }
+}
+
+TEST(ReadRecord, EndOfFileLeavesTheLineAndIsReportedAgainWithoutReading) {
+  RecordReader reader("only\n");
+  EXPECT_EQ(reader.Read(), Padded("only"));
+  EXPECT_EQ(reader.Read(), "EOF");
+  EXPECT_EQ(reader.Buffer(), Padded("only"));
+  const std::int64_t reads = reader.Reads();
+  EXPECT_EQ(reader.Read(), "EOF");
+  EXPECT_EQ(reader.Read(), "EOF");
+  EXPECT_EQ(reader.Reads(), reads);
+  EXPECT_EQ(reader.Buffer(), Padded("only"));
+}
+
+TEST(ReadRecord, EmptyFileGivesEndOfFileFirstAndKeepsTheBuffer) {
+  RecordReader reader("");
+  EXPECT_EQ(reader.Read(), "EOF");
+  EXPECT_EQ(reader.Buffer(), std::string(kWidth, '#'));
+}
+
+TEST(BackspaceInput, ThreeReadsThenTwoMovesBackReturnTheSecondRecord) {
+  RecordReader reader("one\ntwo\nthree\nfour\n");
+  reader.Read();
+  reader.Read();
+  reader.Read();
+  reader.Back();
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded("two"));
+  EXPECT_EQ(reader.Read(), Padded("three"));
+}
+
+TEST(BackspaceInput, AfterEndOfFileTheFirstCallOnlyClearsTheFlag) {
+  // 5000 bytes: 50 lines of 99 characters and a LF.
+  std::string bytes;
+  for (int i = 0; i < 50; ++i) {
+    std::string line = std::to_string(i);
+    line.resize(99, '.');
+    bytes += line + "\n";
+  }
+  ASSERT_EQ(bytes.size(), 5000U);
+  RecordReader reader(bytes);
+  while (reader.Read() != "EOF") {
+  }
+  reader.Back();
+  EXPECT_EQ(reader.Read(), "EOF") << "one call after the end only clears the flag";
+  reader.Back();
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded(bytes.substr(49 * 100, 99)));
+  EXPECT_EQ(reader.Read(), "EOF");
+  reader.Back();
+  reader.Back();
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded(bytes.substr(48 * 100, 99)));
+}
+
+TEST(BackspaceInput, DoesNothingAtTheStartOfTheFile) {
+  RecordReader fresh("a\nb\n");
+  fresh.Back();
+  fresh.Back();
+  EXPECT_EQ(fresh.Read(), Padded("a"));
+  fresh.Back();
+  fresh.Back();
+  fresh.Back();
+  EXPECT_EQ(fresh.Read(), Padded("a"));
+
+  RecordReader empty("");
+  EXPECT_EQ(empty.Read(), "EOF");
+  empty.Back();
+  empty.Back();
+  EXPECT_EQ(empty.Read(), "EOF");
+}
+
+TEST(BackspaceInput, MovesOverRecordsThatBeganInEarlierBlocks) {
+  const std::string head(1000, 'h');
+  const std::string huge(3000, 'u');
+  RecordReader reader(head + "\n" + huge + "\nlast\n");
+  EXPECT_EQ(reader.Read(), Padded(head));
+  EXPECT_EQ(reader.Read(), Padded(huge));
+  EXPECT_EQ(reader.Read(), Padded("last"));
+  reader.Back();
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded(huge)) << "record longer than the read buffer";
+  reader.Back();
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded(head)) << "record that began in the first block";
+  EXPECT_EQ(reader.Read(), Padded(huge));
+}
+
+TEST(BackspaceInput, MovesBackOverALastLineWithoutLineEnd) {
+  RecordReader reader("a\nbc");
+  reader.Read();
+  EXPECT_EQ(reader.Read(), Padded("bc"));
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded("bc"));
+  reader.Back();
+  reader.Back();
+  EXPECT_EQ(reader.Read(), Padded("a"));
+}
+
+// The simplest reading of the record rules, over the whole file at once.
+class RecordModel {
+ public:
+  explicit RecordModel(std::string bytes) : bytes_(std::move(bytes)) {}
+
+  std::string Read() {
+    if (eof_ || pos_ == bytes_.size()) {
+      eof_ = true;
+      return "EOF";
+    }
+    std::string data;
+    std::size_t i = pos_;
+    while (i < bytes_.size() && data.size() < kWidth && bytes_[i] != '\r' && bytes_[i] != '\n') {
+      data += bytes_[i++];
+    }
+    const std::size_t lf = bytes_.find('\n', i);
+    pos_ = lf == std::string::npos ? bytes_.size() : lf + 1;
+    return Padded(data);
+  }
+
+  void Back() {
+    if (eof_) {
+      eof_ = false;
+      return;
+    }
+    if (pos_ == 0) {
+      return;
+    }
+    const std::size_t before = pos_ - 1;  // the line end of the record last read
+    const std::size_t lf = before == 0 ? std::string::npos : bytes_.rfind('\n', before - 1);
+    pos_ = lf == std::string::npos ? 0 : lf + 1;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
+
+TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
+  std::mt19937 random(20261208);
+  const std::string alphabet = std::string("ab \r\n\n\0", 7);
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string bytes;
+    const std::size_t size = random() % 4000;
+    const bool long_lines = trial % 3 == 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      const char c = alphabet[random() % alphabet.size()];
+      bytes += (long_lines && c == '\n' && random() % 8 != 0) ? 'z' : c;
+    }
+    RecordReader reader(bytes);
+    RecordModel model(bytes);
+    for (int step = 0; step < 400; ++step) {
+      if (random() % 3 == 0) {
+        reader.Back();
+        model.Back();
+      } else {
+        ASSERT_EQ(reader.Read(), model.Read()) << "trial " << trial << " step " << step;
+      }
+    }
+  }
+}
+
+TEST(ReadRecord, ReadErrorEndsTheRunWithAReadFailure) {
+  RecordReader reader(testing::FileBytes("first\n" + std::string(2000, 's') + "\n", 1024));
+  EXPECT_EQ(reader.Read(), Padded("first"));
+  try {
+    reader.Read();
+    FAIL() << "a failing read must end the run";
+  } catch (const RunEnd& end) {
+    EXPECT_EQ(end.status, 1);
+  }
+  EXPECT_EQ(reader.Err(),
+            "\r\nrun-time error F6500: READ(f)\r\n"
+            "- the file could not be read (a device or file system error)\r\n");
+}
+
+TEST(BackspaceInput, ReadErrorEndsTheRunWithABackspaceFailure) {
+  // Three reads succeed: two blocks and the read that finds the end. Moving
+  // back then has to read the last block again, and that read fails.
+  MemoryFileSpec spec = testing::FileBytes(std::string(1200, 'a') + "\nb\n");
+  spec.fail_after_reads = 3;
+  RecordReader reader(spec);
+  EXPECT_EQ(reader.Read(), Padded(std::string(1200, 'a')));
+  EXPECT_EQ(reader.Read(), Padded("b"));
+  EXPECT_EQ(reader.Read(), "EOF");
+  reader.Back();  // only clears the flag
+  try {
+    reader.Back();
+    FAIL() << "a failing read must end the run";
+  } catch (const RunEnd& end) {
+    EXPECT_EQ(end.status, 1);
+  }
+  EXPECT_EQ(reader.Err(),
+            "\r\nrun-time error F6500: BACKSPACE(f)\r\n"
+            "- the file could not be read (a device or file system error)\r\n");
+}
+
+}  // namespace
+}  // namespace vellum::io
