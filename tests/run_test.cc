@@ -1,0 +1,301 @@
+// Whole runs in-process on the memory platform: the limit paths with small
+// limits, failure reports with their traceback, and the byte form of
+// console records.
+#include "app/run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/classify.h"
+#include "core/listing.h"
+#include "io/console.h"
+#include "io/termination.h"
+#include "tests/memory_platform.h"
+
+namespace vellum {
+namespace {
+
+using testing::MemoryPlatform;
+
+const std::string kRule(79, '-');
+const std::string kStop = "Stop - Program terminated.\r\n";
+
+struct Outcome {
+  std::string out;
+  std::string err;
+  int status;
+};
+
+Outcome RunWith(MemoryPlatform& platform, core::Limits limits = {}) {
+  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, limits);
+  return {platform.out, platform.err, status};
+}
+
+Outcome RunOn(const std::string& file1, const std::string& file2, core::Limits limits = {}) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", file1);
+  platform.AddFile("f2", file2);
+  return RunWith(platform, limits);
+}
+
+TEST(Limits, LoopLimitWritesBothMessagesAndStops) {
+  core::Limits limits;
+  limits.passes = 2;
+  const Outcome outcome = RunOn("a\nb\nc\nd\n", "a\nb\nc\nd\n", limits);
+  EXPECT_EQ(outcome.out, "\r\n" + kRule +
+                             "\r\n\r\n**** {DO 68} LOOP TOO SMALL FOR THE INPUT DATA."
+                             "\r\n**** THERE IS PROBABLY MORE DATA NOT COMPARED.\r\n" +
+                             kStop + "\r\n");
+  EXPECT_EQ(outcome.status, 0);
+}
+
+TEST(Limits, LoopLimitIsNotReachedByARunThatEndsWithinIt) {
+  core::Limits limits;
+  limits.passes = 3;
+  const Outcome outcome = RunOn("a\nb\n", "a\nb\n", limits);
+  EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n" + kStop + "\r\n");
+}
+
+TEST(Limits, SearchLimitListsNothingAndReadsOnFromWhereItStopped) {
+  // One cycle tries depths 2 and 3 and stops at (1, 3): file1 after X, file2
+  // after R. The next pass compares S with P, and its search runs into
+  // file2's end, listing the rest of both files from there.
+  core::Limits limits;
+  limits.search_cycles = 1;
+  const Outcome outcome = RunOn("X\nS\nT\nP\n", "Y\nQ\nR\nP\n", limits);
+  EXPECT_EQ(outcome.out, "\r\n" + kRule +
+                             "\r\n\r\n\r\nLINES PRINTED BELOW MAY INCLUDE LINES THAT ARE"
+                             "\r\nIDENTICAL ON BOTH TAPES, BECAUSE ONE TAPE HIT EOF"
+                             "\r\nBEFORE THE OTHER.\r\n\r\n\r\nS\r\nT\r\nP\r\n"
+                             "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -"
+                             "  -  -  -  -  -\r\nP\r\n" +
+                             kRule + "\r\n" + kStop + "\r\n");
+  EXPECT_EQ(outcome.status, 0);
+}
+
+TEST(Limits, FullSearchFindsAnAgreementDeeperThanOneCycle) {
+  // The same files with the real limit: agreement at (4, 4).
+  const Outcome outcome = RunOn("X\nS\nT\nP\n", "Y\nQ\nR\nP\n");
+  EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\nX\r\nS\r\nT\r\n" +
+                             "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -"
+                             "  -  -  -  -  -\r\nY\r\nQ\r\nR\r\n" +
+                             kRule + "\r\n" + kStop + "\r\n");
+}
+
+TEST(FailureReport, ReadErrorInTheMainLoopNamesStatement125) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", testing::FileBytes("a\n", 0));
+  platform.AddFile("f2", "a\n");
+  const Outcome outcome = RunWith(platform);
+  EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n");
+  EXPECT_EQ(outcome.err,
+            "\r\nvellum(125) : run-time error F6500: READ(f1)\r\n"
+            "- the file could not be read (a device or file system error)\r\n"
+            "\r\nExecution traceback:\r\n\t\tfrom main program in vellum(125)\r\n");
+  EXPECT_EQ(outcome.status, 1);
+}
+
+TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
+  // The agreement at (2, 2) is found by phase B's READ(1); PRINT then moves
+  // file2 back over a line that began in the first block, and reading that
+  // block again fails.
+  MemoryPlatform platform;
+  platform.AddFile("f1", "ant\nowl\nelk\n");
+  testing::MemoryFileSpec spec = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
+  spec.fail_after_reads = 2;
+  platform.AddFile("f2", spec);
+  const Outcome outcome = RunWith(platform);
+  EXPECT_EQ(outcome.err,
+            "\r\nvellum(485) : run-time error F6500: BACKSPACE(f2)\r\n"
+            "- the file could not be read (a device or file system error)\r\n"
+            "\r\nExecution traceback:\r\n"
+            "\t\tfrom PRINT in vellum(485)\r\n"
+            "\t\tfrom READ in vellum(430)\r\n"
+            "\t\tfrom main program in vellum(195)\r\n");
+  EXPECT_EQ(outcome.status, 1);
+}
+
+TEST(FailureReport, RangeCheckInComparReportsWithoutAFileName) {
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  core::State state(io);
+  state.ILAST1 = 0;
+  io::RoutineFrame main(io, "", 187);
+  io::RoutineFrame read(io, "READ", 429);
+  EXPECT_THROW(core::COMPAR(state), io::RunEnd);
+  EXPECT_EQ(platform.err,
+            "\r\nvellum(389) : run-time error F6096: $DEBUG\r\n"
+            "- compared window lies outside the line\r\n"
+            "\r\nExecution traceback:\r\n"
+            "\t\tfrom COMPAR in vellum(389)\r\n"
+            "\t\tfrom READ in vellum(429)\r\n"
+            "\t\tfrom main program in vellum(187)\r\n");
+  EXPECT_EQ(io.frames, nullptr) << "the traceback empties the frame stack";
+}
+
+TEST(FailureReport, ReportWithoutFramesHasNoPrefixOrTraceback) {
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  EXPECT_THROW(io::RAISE_FAILURE(io, {6416, io::Operation::kOpen, "data2", ""}), io::RunEnd);
+  EXPECT_EQ(platform.err, "\r\nrun-time error F6416: OPEN(data2)\r\n\r\n");
+}
+
+TEST(FailureReport, WriteRefusedEndsTheRunWithF6421) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\n");
+  platform.AddFile("f2", "a\n");
+  platform.out_status = io::WriteStatus::kAccessDenied;
+  const Outcome outcome = RunWith(platform);
+  EXPECT_EQ(outcome.err,
+            "\r\nvellum(114) : run-time error F6421: WRITE(CON)\r\n"
+            "- standard output refused the write\r\n"
+            "\r\nExecution traceback:\r\n\t\tfrom main program in vellum(114)\r\n");
+  EXPECT_EQ(outcome.status, 1);
+}
+
+TEST(FailureReport, OtherWriteShortfallsAreIgnored) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\n");
+  platform.AddFile("f2", "b\n");
+  platform.out_status = io::WriteStatus::kOther;
+  const Outcome outcome = RunWith(platform);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.status, 0);
+}
+
+TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
+  MemoryPlatform platform;
+  testing::MemoryFileSpec spec = testing::FileBytes("a\n");
+  spec.index = 7;
+  platform.AddFile("f1", spec);
+  platform.AddFile("f2", spec);  // another name for the same file
+  const Outcome outcome = RunWith(platform);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_NE(outcome.err.find("vellum(75) : run-time error F6413: OPEN(f2)\r\n"), std::string::npos);
+  EXPECT_EQ(outcome.status, 1);
+}
+
+TEST(Console, RecordsBecomeLinesWithTheLineBreakInFront) {
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  io::WriteRecord(io, {});
+  EXPECT_EQ(platform.out, "") << "the first record, empty, writes nothing";
+  io::WriteRecord(io, {" abc"});
+  io::WriteRecord(io, {});
+  io::WriteRecord(io, {" ", std::string("\0\xC9\xFF", 3), "  "});
+  EXPECT_EQ(platform.out, std::string("\r\nabc\r\n\r\n\0\xC9\xFF  ", 14));
+  const std::string long_line(700, 'x');
+  io::WriteRecord(io, {" ", long_line});
+  EXPECT_EQ(platform.out.substr(14), "\r\n" + long_line) << "longer than the record buffer";
+  EXPECT_TRUE(io.line_end_owed);
+}
+
+TEST(Console, StopAfterOutputOwesTheLineEndTwice) {
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  EXPECT_THROW(io::STOP_RUN(io), io::RunEnd);
+  io::ExitCleanup(io);
+  EXPECT_EQ(platform.out, kStop) << "no output before: nothing around the message";
+
+  MemoryPlatform written;
+  io::Io io2(written, {"vellum"});
+  io::WriteRecord(io2, {" x"});
+  EXPECT_THROW(io::STOP_RUN(io2), io::RunEnd);
+  io::ExitCleanup(io2);
+  io::ExitCleanup(io2);
+  EXPECT_EQ(written.out, "x\r\n" + kStop + "\r\n") << "the cleanup runs once";
+}
+
+struct ClassifyRow {
+  const char* line;
+  int ignorable;
+};
+
+TEST(Check, ClassifiesIgnorableLines) {
+  const std::vector<ClassifyRow> rows = {
+      {"", 1},
+      {"C", 1},
+      {"c", 1},
+      {"!", 1},
+      {"  Date (Day of year) Time", 1},
+      {"  Date (Day of year) Time plus more", 1},
+      {" Date (Day of year) Time", 0},
+      {"  date (day of year) time", 0},
+      {" C", 0},
+      {"C  x", 0},
+      {"CC", 0},
+      {"C\t", 0},
+      {"!!", 0},
+      {"x", 0},
+  };
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  core::State state(io);
+  for (const ClassifyRow& row : rows) {
+    state.LINE1 = core::BlankLine();
+    state.LINE2 = core::BlankLine();
+    const std::string text = row.line;
+    std::copy(text.begin(), text.end(), state.LINE1.begin());
+    std::copy(text.begin(), text.end(), state.LINE2.begin());
+    std::int32_t result = -1;
+    core::CHECK(state, result, 1);
+    EXPECT_EQ(result, row.ignorable) << "file1: '" << row.line << "'";
+    core::CHECK(state, result, 2);
+    EXPECT_EQ(result, row.ignorable) << "file2: '" << row.line << "'";
+    core::CHECK(state, result, 3);
+    EXPECT_EQ(result, 0) << "other file numbers";
+  }
+  state.LINE1.fill(' ');
+  state.LINE1[299] = 'C';
+  std::int32_t result = -1;
+  core::CHECK(state, result, 1);
+  EXPECT_EQ(result, 0) << "a marker in column 300 is not a lone marker";
+}
+
+TEST(Compar, AgreesOnTheWindowWhenLine1IsSignificant) {
+  struct Row {
+    std::string line1;
+    std::string line2;
+    int match;
+  };
+  const std::string window = "0123456789012345678901234";
+  const std::vector<Row> rows = {
+      {window + "abc", window + "xyz", 1},
+      {window, window + "     ", 1},
+      {"abc", "abd", 0},
+      {"", "", 0},
+      {"C", "C", 0},
+      {std::string(25, ' ') + "text", "", 1},
+      {"a\tb", "a b", 0},
+  };
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  core::State state(io);
+  for (const Row& row : rows) {
+    state.LINE1 = core::BlankLine();
+    state.LINE2 = core::BlankLine();
+    std::copy(row.line1.begin(), row.line1.end(), state.LINE1.begin());
+    std::copy(row.line2.begin(), row.line2.end(), state.LINE2.begin());
+    core::COMPAR(state);
+    EXPECT_EQ(state.MATCH, row.match) << "'" << row.line1 << "' / '" << row.line2 << "'";
+  }
+}
+
+TEST(Lastcol, GivesTheLastNonBlankColumn) {
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  core::State state(io);
+  core::Line line = core::BlankLine();
+  EXPECT_EQ(core::LASTCOL(state, line), 0);
+  line[0] = 'x';
+  EXPECT_EQ(core::LASTCOL(state, line), 1);
+  line[299] = '\t';
+  EXPECT_EQ(core::LASTCOL(state, line), 300);
+  line[299] = '\0';
+  EXPECT_EQ(core::LASTCOL(state, line), 300);
+}
+
+}  // namespace
+}  // namespace vellum
