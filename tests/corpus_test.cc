@@ -1,0 +1,91 @@
+// Smoke test on real pairs of older and newer file versions: every run ends
+// with status 0 and nothing on standard error, and its listing holds only
+// lines of the two files, the fixed texts and the rules.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/program_runner.h"
+
+namespace vellum::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> SplitConsoleLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = bytes.find("\r\n"); end != std::string::npos;
+       end = bytes.find("\r\n", start)) {
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  lines.push_back(bytes.substr(start));
+  return lines;
+}
+
+// Each line of `bytes` as the listing would write it: its data up to CR or
+// LF, at most 300 bytes, without trailing blanks.
+void AddListableLines(const std::string& bytes, std::set<std::string>& lines) {
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t lf = bytes.find('\n', start);
+    if (lf == std::string::npos) {
+      lf = bytes.size();
+    }
+    std::string data = bytes.substr(start, lf - start);
+    data = data.substr(0, data.find('\r')).substr(0, 300);
+    data.erase(data.find_last_not_of(' ') + 1);
+    lines.insert(data);
+    start = lf + 1;
+  }
+}
+
+TEST(Corpus, EveryRealPairEndsCleanlyAndListsOnlyItsOwnLines) {
+  const fs::path corpus = VELLUM_CORPUS;
+  if (!fs::is_directory(corpus)) {
+    GTEST_SKIP() << "no corpus at " << corpus;
+  }
+  const std::set<std::string> fixed = {
+      "",
+      std::string(79, '-'),
+      "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -",
+      "LINES PRINTED BELOW MAY INCLUDE LINES THAT ARE",
+      "IDENTICAL ON BOTH TAPES, BECAUSE ONE TAPE HIT EOF",
+      "BEFORE THE OTHER.",
+      "Stop - Program terminated."};
+  int pairs = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
+    if (!fs::exists(entry.path() / "file1") || !fs::exists(entry.path() / "file2")) {
+      continue;
+    }
+    ++pairs;
+    const std::string name = entry.path().filename().string();
+    TempFolder folder;
+    const std::string file1 = ReadFile(entry.path() / "file1");
+    const std::string file2 = ReadFile(entry.path() / "file2");
+    folder.Write("file1", file1);
+    folder.Write("file2", file2);
+    const ProgramResult result = RunVellum(folder, {"file1", "file2"});
+    EXPECT_EQ(result.status, 0) << name;
+    EXPECT_EQ(result.err, "") << name;
+
+    std::set<std::string> allowed = fixed;
+    AddListableLines(file1, allowed);
+    AddListableLines(file2, allowed);
+    const std::vector<std::string> lines = SplitConsoleLines(result.out);
+    ASSERT_GE(lines.size(), 4U) << name;
+    EXPECT_EQ(lines[1], std::string(79, '-')) << name << ": opening rule";
+    EXPECT_EQ(lines[lines.size() - 3], "Stop - Program terminated.") << name;
+    for (const std::string& line : lines) {
+      EXPECT_TRUE(allowed.count(line) == 1) << name << ": unexpected line '" << line << "'";
+    }
+  }
+  EXPECT_GT(pairs, 0);
+}
+
+}  // namespace
+}  // namespace vellum::testing
