@@ -45,6 +45,20 @@ std::vector<std::string> Concat(std::vector<std::vector<std::string>> parts) {
   return all;
 }
 
+// The framed report for file `digit`, in code page 437 bytes.
+std::vector<std::string> NulBox(char digit) {
+  const std::string bar(23, '\xCD');
+  return {"",
+          "",
+          "        \xC9" + bar + "\xBB",
+          "        \xBA                       \xBA",
+          std::string("        \xBA NUL's found in file") + digit + "  \xBA",
+          "        \xBA                       \xBA",
+          "        \xC8" + bar + "\xBC",
+          "",
+          ""};
+}
+
 struct Case {
   const char* name;
   std::string file1;
@@ -175,20 +189,8 @@ TEST(EndToEnd, CarriageReturnLineEndsCompareLikeLineFeeds) {
 TEST(EndToEnd, NulsAreBlankedInTheMainLoopAndListedRawInABlock) {
   const std::string nul(1, '\0');
   // "a<NUL>b" is reported, blanked and then agrees with "a b".
-  const std::vector<std::string> box1 = {
-      "",
-      "",
-      "        \xC9\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD"
-      "\xCD\xCD\xCD\xBB",
-      "        \xBA                       \xBA",
-      "        \xBA NUL's found in file1  \xBA",
-      "        \xBA                       \xBA",
-      "        \xC8\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD"
-      "\xCD\xCD\xCD\xBC",
-      "",
-      ""};
-  std::vector<std::string> box2 = box1;
-  box2[4] = "        \xBA NUL's found in file2  \xBA";
+  const std::vector<std::string> box1 = NulBox('1');
+  const std::vector<std::string> box2 = NulBox('2');
   ExpectCase({"blanked NUL agrees", "a" + nul + "b\n", "a b\n",
               Concat({Listing({"|a" + nul + "b|"}), box1})});
   // Two NULs give two bar lines; the second shows the first already blanked.
@@ -204,6 +206,22 @@ TEST(EndToEnd, NulsAreBlankedInTheMainLoopAndListedRawInABlock) {
               Concat({Listing({"|" + nul + nul + "|", "| " + nul + "|"}), box1})});
   ExpectCase({"both files", "a" + nul + "z\n", "a" + nul + "z\n",
               Concat({Listing({"|a" + nul + "z|", "|a" + nul + "z|"}), box1, box2})});
+}
+
+TEST(EndToEnd, SearchComparesTheBlockStartBlankedOnlyUntilItIsReadAgain) {
+  const std::string nul(1, '\0');
+  const std::vector<std::string> box1 = NulBox('1');
+  // At (1, 2) the first line of file1's block is still the blanked "a b".
+  ExpectCase(
+      {"blanked at (1, 2)", Lines({"a" + nul + "b", "z"}), Lines({"q", "a b", "z"}),
+       Concat({Listing({"|a" + nul + "b|", kSeparator, "q", kRule, "|a" + nul + "b|"}), box1})});
+  // At (1, 3) it has been read again from the file, NUL and all, and no
+  // longer agrees with "a b"; the agreement comes at (4, 4).
+  ExpectCase({"raw from (1, 3) on", Lines({"a" + nul + "b", "m", "n", "z"}),
+              Lines({"q", "r", "a b", "z"}),
+              Concat({Listing({"|a" + nul + "b|", "a" + nul + "b", "m", "n", kSeparator, "q", "r",
+                               "a b", kRule}),
+                      box1})});
 }
 
 TEST(EndToEnd, NoBoxWhenTheRunEndsDuringASearch) {
