@@ -22,11 +22,13 @@ struct Frame;
 // An input unit: one open file read through one fixed read buffer. The
 // unit's position in the file is end_offset - fill + pos.
 struct Unit {
+  bool open = false;
   std::int32_t number = 0;
   std::string name;  // the name as opened
   std::unique_ptr<InputFile> file;
   bool is_device = false;
   FileIdentity identity;
+  bool has_identity = false;  // false for a device word, which opens no file
   std::array<char, kReadBufferSize> buffer{};
   std::int32_t fill = 0;        // valid bytes in buffer
   std::int32_t pos = 0;         // next byte to take from buffer
@@ -41,6 +43,7 @@ struct Io {
   Platform& platform;
   std::vector<std::string> args;  // argument 0 is the program and never used
   std::int32_t arg_cursor = 1;    // next argument not yet taken
+  bool stdin_ended = false;       // a line holding only Ctrl-Z ended standard input
   std::array<Unit, kUnitCount> units;
   bool line_end_owed = false;  // the last console record still lacks its line end
   Frame* frames = nullptr;     // innermost active routine frame

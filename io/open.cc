@@ -1,46 +1,95 @@
-// Input file naming, the name prompt, the same-file check and opening.
+// Input file naming, the name prompt, device words, the same-file check and
+// opening.
 #include "io/open.h"
 
-#include <array>
+#include <optional>
+#include <vector>
 
 #include "io/console.h"
+#include "io/devices.h"
 #include "io/termination.h"
 
 namespace vellum::io {
 namespace {
 
 constexpr std::string_view kPrompt = "File name missing or blank - please enter file name\r\nUNIT ";
-// An answer read from a file or pipe keeps at most this many bytes.
-constexpr std::size_t kAnswerLimit = 260;
+// A line holding only this byte ends standard input.
+constexpr char kCtrlZ = '\x1a';
 
-// Reads one answer line from standard input, byte by byte up to CR or LF; the
-// byte after a CR (the LF of a CR LF pair) is consumed too.
-std::string ReadAnswer(Io& io, const std::string& attempted) {
-  std::string answer;
+struct Answer {
+  std::string text;
+  bool too_long = false;
+};
+
+// One console read: the typed line with its line end dropped.
+std::optional<Answer> ReadConsoleAnswer(Io& io) {
+  const std::size_t limit = io.platform.NameLimit();
+  std::vector<char> buffer(limit + 2);
+  const std::int64_t got =
+      io.platform.ReadStdin(buffer.data(), static_cast<std::int64_t>(buffer.size()));
+  if (got <= 0) {
+    // Nothing typed at all (end of input at a terminal, or the null device).
+    return std::nullopt;
+  }
+  Answer answer;
+  answer.text.assign(buffer.data(), static_cast<std::size_t>(got));
+  const bool ended = answer.text.back() == '\n';
+  if (ended) {
+    answer.text.pop_back();
+    if (!answer.text.empty() && answer.text.back() == '\r') {
+      answer.text.pop_back();
+    }
+  }
+  answer.too_long = !ended && answer.text.size() > limit;
+  return answer;
+}
+
+// Bytes one at a time up to CR or LF; after a CR exactly one more byte is
+// consumed (the LF of a CR LF pair). An answer ended by the end of input is
+// still an answer.
+std::optional<Answer> ReadPipedAnswer(Io& io) {
+  const std::size_t limit = io.platform.NameLimit();
+  Answer answer;
   bool got_any = false;
   for (;;) {
     char byte = 0;
-    const std::int64_t n = io.platform.ReadStdin(&byte, 1);
-    if (n <= 0) {
-      if (got_any) {
-        return answer;
-      }
-      RAISE_FAILURE(io, {kFailureInputExhausted, Operation::kOpen, attempted,
-                         "standard input ended while a file name was awaited"});
-      return answer;
+    if (io.platform.ReadStdin(&byte, 1) <= 0) {
+      break;
     }
     got_any = true;
     if (byte == '\n') {
-      return answer;
+      break;
     }
     if (byte == '\r') {
       io.platform.ReadStdin(&byte, 1);
-      return answer;
+      break;
     }
-    if (answer.size() < kAnswerLimit) {
-      answer.push_back(byte);
+    answer.text.push_back(byte);
+    if (answer.text.size() > limit) {
+      // No name this long can be opened; stop here rather than read an
+      // endless line.
+      answer.too_long = true;
+      break;
     }
   }
+  if (!got_any) {
+    return std::nullopt;
+  }
+  return answer;
+}
+
+// The next answer line, or nothing when standard input is exhausted.
+std::optional<Answer> ReadAnswer(Io& io) {
+  if (io.stdin_ended) {
+    return std::nullopt;
+  }
+  std::optional<Answer> answer =
+      io.platform.StdinIsCharacterDevice() ? ReadConsoleAnswer(io) : ReadPipedAnswer(io);
+  if (answer && answer->text.size() == 1 && answer->text.front() == kCtrlZ) {
+    io.stdin_ended = true;
+    return std::nullopt;
+  }
+  return answer;
 }
 
 std::string ObtainName(Io& io, std::int32_t unit) {
@@ -56,7 +105,16 @@ std::string ObtainName(Io& io, std::int32_t unit) {
     prompt += std::to_string(unit);
     prompt += "? ";
     WriteStdout(io, prompt);
-    name = TrimBlanks(ReadAnswer(io, name));
+    const std::optional<Answer> answer = ReadAnswer(io);
+    if (!answer) {
+      RAISE_FAILURE(io, {kFailureInputExhausted, Operation::kOpen, "",
+                         "standard input ended while a file name was awaited"});
+    }
+    name = TrimBlanks(answer->text);
+    if (answer->too_long) {
+      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
+                         "the file name is longer than this system accepts"});
+    }
   }
   return name;
 }
@@ -71,14 +129,23 @@ Failure OpenFailure(OpenStatus status, const std::string& name) {
               "access to the file was refused, or it is a directory"};
     case OpenStatus::kTooManyFiles:
       return {kFailureOpenTooManyFiles, Operation::kOpen, name, "too many files are open"};
-    case OpenStatus::kBadName:
-      return {kFailureOpenBadName, Operation::kOpen, name,
-              "the file system does not accept this name"};
     case OpenStatus::kOk:
-    case OpenStatus::kOther:
+    case OpenStatus::kBadName:
       break;
   }
-  return {kFailureOpenOther, Operation::kOpen, name, "the file could not be opened"};
+  return {kFailureOpenBadName, Operation::kOpen, name, "the file system does not accept this name"};
+}
+
+void RaiseSameFile(Io& io, const std::string& name) {
+  RAISE_FAILURE(io, {kFailureOpenSameFile, Operation::kOpen, name,
+                     "this file is already open as the other file of the comparison"});
+}
+
+void ResetReading(Unit& unit) {
+  unit.fill = 0;
+  unit.pos = 0;
+  unit.end_offset = 0;
+  unit.eof = false;
 }
 
 }  // namespace
@@ -94,28 +161,44 @@ std::string TrimBlanks(std::string_view name) {
 
 void OPEN_INPUT(Io& io, std::int32_t unit_number) {
   const std::string name = ObtainName(io, unit_number);
+  Unit& unit = UnitOf(io, unit_number);
+
+  // A device word opens no disk file; such a unit fails at its rewind.
+  if (const std::optional<std::string> device = DeviceName(name)) {
+    for (const Unit& other : io.units) {
+      if (other.open && other.is_device && SameDevice(other.name, *device)) {
+        RaiseSameFile(io, *device);
+      }
+    }
+    unit = Unit{};
+    unit.open = true;
+    unit.number = unit_number;
+    unit.name = *device;
+    unit.is_device = true;
+    return;
+  }
+
+  // The same file may not be compared with itself, whatever path or link
+  // names it. A name that cannot be identified fails at the open below.
+  if (const std::optional<FileIdentity> identity = io.platform.Identify(name)) {
+    for (const Unit& other : io.units) {
+      if (other.open && other.has_identity && other.identity == *identity) {
+        RaiseSameFile(io, name);
+      }
+    }
+  }
   OpenResult opened = io.platform.OpenInput(name);
   if (opened.status != OpenStatus::kOk) {
     RAISE_FAILURE(io, OpenFailure(opened.status, name));
   }
-  // The same file may not be compared with itself, whatever path names it.
-  for (const Unit& other : io.units) {
-    if (other.file != nullptr && other.number != unit_number && !opened.is_device &&
-        !other.is_device && other.identity == opened.identity) {
-      RAISE_FAILURE(io, {kFailureOpenSameFile, Operation::kOpen, name,
-                         "this file is already open as the other file of the comparison"});
-    }
-  }
-  Unit& unit = UnitOf(io, unit_number);
+  unit.open = true;
   unit.number = unit_number;
   unit.name = name;
   unit.file = std::move(opened.file);
   unit.is_device = opened.is_device;
   unit.identity = opened.identity;
-  unit.fill = 0;
-  unit.pos = 0;
-  unit.end_offset = 0;
-  unit.eof = false;
+  unit.has_identity = true;
+  ResetReading(unit);
 }
 
 void REWIND_INPUT(Io& io, std::int32_t unit_number) {
@@ -124,10 +207,7 @@ void REWIND_INPUT(Io& io, std::int32_t unit_number) {
     RAISE_FAILURE(io, {kFailureRewindDevice, Operation::kRewind, unit.name,
                        "a device cannot be rewound, so it cannot be compared"});
   }
-  unit.fill = 0;
-  unit.pos = 0;
-  unit.end_offset = 0;
-  unit.eof = false;
+  ResetReading(unit);
 }
 
 }  // namespace vellum::io

@@ -1,10 +1,12 @@
 // The POSIX platform: files read with pread at explicit offsets, raw writes
 // to descriptors 1 and 2, standard input read byte-exact.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "io/platform.h"
 
@@ -48,18 +50,50 @@ OpenStatus StatusOfErrno(int error) {
     case EMFILE:
     case ENFILE:
       return OpenStatus::kTooManyFiles;
-    case EINVAL:
-    case EILSEQ:
-      return OpenStatus::kBadName;
     default:
-      return OpenStatus::kOther;
+      return OpenStatus::kBadName;
   }
+}
+
+FileIdentity IdentityOf(const struct stat& info) {
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// Waits until `fd` takes more bytes; for an output left non-blocking by
+// whoever set it up.
+void AwaitWritable(int fd) {
+  struct pollfd ready {
+    fd, POLLOUT, 0
+  };
+  ::poll(&ready, 1, -1);
 }
 
 class PosixPlatform final : public Platform {
  public:
+  std::optional<FileIdentity> Identify(const std::string& name) override {
+    struct stat info {};
+    if (name.find('\0') != std::string::npos || ::stat(name.c_str(), &info) != 0) {
+      return std::nullopt;
+    }
+    return IdentityOf(info);
+  }
+
   OpenResult OpenInput(const std::string& name) override {
     OpenResult result;
+    if (name.find('\0') != std::string::npos) {
+      // The system cannot be given such a name; it is not cut short either.
+      result.status = OpenStatus::kBadName;
+      return result;
+    }
+    struct stat named {};
+    if (::stat(name.c_str(), &named) == 0 && S_ISSOCK(named.st_mode)) {
+      // A socket cannot be opened by name; like other devices it is taken
+      // as a unit that cannot be rewound, and is never read.
+      result.status = OpenStatus::kOk;
+      result.is_device = true;
+      result.identity = IdentityOf(named);
+      return result;
+    }
     // Non-blocking, so that opening a FIFO with no writer cannot hang.
     int fd = -1;
     do {
@@ -71,8 +105,9 @@ class PosixPlatform final : public Platform {
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
+      const int error = errno;
       ::close(fd);
-      result.status = OpenStatus::kOther;
+      result.status = StatusOfErrno(error);
       return result;
     }
     if (S_ISDIR(info.st_mode)) {
@@ -88,8 +123,7 @@ class PosixPlatform final : public Platform {
     }
     result.status = OpenStatus::kOk;
     result.is_device = !S_ISREG(info.st_mode);
-    result.identity = {static_cast<std::uint64_t>(info.st_dev),
-                       static_cast<std::uint64_t>(info.st_ino)};
+    result.identity = IdentityOf(info);
     result.file = std::make_unique<PosixFile>(fd);
     return result;
   }
@@ -105,7 +139,11 @@ class PosixPlatform final : public Platform {
       if (done < 0 && errno == EINTR) {
         continue;
       }
-      if (done < 0 && (errno == ENOSPC || errno == EDQUOT)) {
+      if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        AwaitWritable(fd);
+        continue;
+      }
+      if (done < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
         return WriteStatus::kDeviceFull;
       }
       if (done < 0 && (errno == EACCES || errno == EPERM)) {
@@ -123,6 +161,13 @@ class PosixPlatform final : public Platform {
         return got;
       }
     }
+  }
+
+  std::size_t NameLimit() const override { return PATH_MAX; }
+
+  bool StdinIsCharacterDevice() override {
+    struct stat info {};
+    return ::fstat(STDIN_FILENO, &info) == 0 && S_ISCHR(info.st_mode);
   }
 };
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +17,7 @@ enum class OpenStatus {
   kNotFound,      // the file or a directory on its path is missing, or the path is too long
   kAccessDenied,  // permission refused, or the name is a directory
   kTooManyFiles,
-  kBadName,  // the file system does not accept the name
-  kOther,
+  kBadName,  // the file system does not accept the name, or anything else went wrong
 };
 
 // Two opens of one file, through any path or link, give equal identities.
@@ -37,8 +37,8 @@ class InputFile {
 };
 
 struct OpenResult {
-  OpenStatus status = OpenStatus::kOther;
-  std::unique_ptr<InputFile> file;  // set when status is kOk
+  OpenStatus status = OpenStatus::kBadName;
+  std::unique_ptr<InputFile> file;  // set when status is kOk, except for a socket
   // A character device, FIFO or socket: opened, but it cannot be rewound.
   bool is_device = false;
   FileIdentity identity;
@@ -51,6 +51,9 @@ enum class WriteStatus { kOk, kDeviceFull, kAccessDenied, kOther };
 class Platform {
  public:
   virtual ~Platform() = default;
+  // The identity of the file `name` leads to (links followed), or nothing
+  // when it cannot be identified.
+  virtual std::optional<FileIdentity> Identify(const std::string& name) = 0;
   // Opens an existing file for reading only, never blocking and never
   // creating anything.
   virtual OpenResult OpenInput(const std::string& name) = 0;
@@ -60,6 +63,11 @@ class Platform {
   // Reads up to `size` bytes of standard input: the count, 0 when standard
   // input is exhausted, -1 when the read fails.
   virtual std::int64_t ReadStdin(char* data, std::int64_t size) = 0;
+  // Whether standard input is a character device, such as a terminal.
+  virtual bool StdinIsCharacterDevice() = 0;
+  // The longest file name the platform accepts, in bytes. Longer names are
+  // refused, never cut short.
+  virtual std::size_t NameLimit() const = 0;
 };
 
 // The platform of the running process.

@@ -131,6 +131,7 @@ void ExitCleanup(Io& io) {
   // reports no failure for it.
   for (Unit& unit : io.units) {
     unit.file.reset();
+    unit.open = false;
   }
   if (io.line_end_owed) {
     WriteStdout(io, kLineEnd);
