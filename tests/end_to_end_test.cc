@@ -263,7 +263,9 @@ TEST(EndToEnd, FullOutputDeviceEndsTheRunWithAWriteFailure) {
   TempFolder folder;
   folder.Write("a", "x\n");
   folder.Write("b", "x\n");
-  const ProgramResult result = RunVellum(folder, {"a", "b"}, "/dev/full");
+  RunOptions options;
+  options.stdout_path = "/dev/full";
+  const ProgramResult result = RunVellum(folder, {"a", "b"}, options);
   EXPECT_EQ(result.err,
             "\r\nvellum(114) : run-time error F6422: WRITE(CON)\r\n"
             "- no space left on the device that receives standard output\r\n"

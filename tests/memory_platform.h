@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -74,6 +75,14 @@ class MemoryPlatform final : public io::Platform {
     files_[name] = std::move(spec);
   }
 
+  std::optional<io::FileIdentity> Identify(const std::string& name) override {
+    const auto found = files_.find(name);
+    if (found == files_.end()) {
+      return std::nullopt;
+    }
+    return io::FileIdentity{1, found->second.index};
+  }
+
   io::OpenResult OpenInput(const std::string& name) override {
     io::OpenResult result;
     const auto found = files_.find(name);
@@ -108,8 +117,13 @@ class MemoryPlatform final : public io::Platform {
     return n;
   }
 
+  bool StdinIsCharacterDevice() override { return stdin_is_device; }
+  std::size_t NameLimit() const override { return name_limit; }
+
   std::string out;
   std::string err;
+  bool stdin_is_device = false;
+  std::size_t name_limit = 64;
   std::string in;
   std::size_t in_pos = 0;
   io::WriteStatus out_status = io::WriteStatus::kOk;

@@ -2,15 +2,23 @@
 #include "tests/program_runner.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace vellum::testing {
+namespace {
+
+constexpr int kExecFailed = 127;
+constexpr uid_t kNobody = 65534;
+
+}  // namespace
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "vellum-test-XXXXXX").string();
@@ -38,31 +46,66 @@ std::string ReadFile(const std::filesystem::path& path) {
 }
 
 ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>& args,
-                        const std::string& stdout_path) {
+                        const RunOptions& options) {
   const std::filesystem::path out_path = folder.path() / ".stdout";
   const std::filesystem::path err_path = folder.path() / ".stderr";
-  const std::string target = stdout_path.empty() ? out_path.string() : stdout_path;
+  const std::filesystem::path in_path = folder.path() / ".stdin";
+  const std::string target = options.stdout_path.empty() ? out_path.string() : options.stdout_path;
+  std::string source = "/dev/null";
+  if (!options.stdin_path.empty()) {
+    source = options.stdin_path;
+  } else if (!options.stdin_pipe && !options.stdin_bytes.empty()) {
+    folder.Write(".stdin", options.stdin_bytes);
+    source = in_path.string();
+  }
   std::vector<std::string> argv_strings = {VELLUM_BINARY};
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(argv_strings.size() + 1);
   for (std::string& arg : argv_strings) {
     argv.push_back(arg.data());
   }
   argv.push_back(nullptr);
 
+  std::array<int, 2> pipe_fds = {-1, -1};
+  if (options.stdin_pipe && ::pipe(pipe_fds.data()) != 0) {
+    return {};
+  }
   const pid_t child = ::fork();
   if (child == 0) {
-    const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int in = options.stdin_pipe ? pipe_fds[0] : ::open(source.c_str(), O_RDONLY);
+    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || ::chdir(folder.path().c_str()) != 0) {
-      ::_exit(127);
+      ::_exit(kExecFailed);
     }
     ::dup2(in, STDIN_FILENO);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    for (int fd : {in, out, err, pipe_fds[1]}) {
+      if (fd > STDERR_FILENO) {
+        ::close(fd);
+      }
+    }
+    if (options.unprivileged && ::geteuid() == 0 &&
+        (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+      ::_exit(kExecFailed);
+    }
+    if (options.max_files > 0) {
+      const rlimit limit{static_cast<rlim_t>(options.max_files),
+                         static_cast<rlim_t>(options.max_files)};
+      ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
     ::execv(argv[0], argv.data());
-    ::_exit(127);
+    ::_exit(kExecFailed);
+  }
+  if (options.stdin_pipe) {
+    ::close(pipe_fds[0]);
+    // Small answers fit the pipe's buffer, so this never waits on the child.
+    const ssize_t written =
+        ::write(pipe_fds[1], options.stdin_bytes.data(), options.stdin_bytes.size());
+    (void)written;
+    ::close(pipe_fds[1]);
   }
   ProgramResult result;
   int wait_status = 0;
@@ -70,12 +113,15 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     return result;
   }
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  result.out = stdout_path.empty() ? ReadFile(out_path) : "";
+  result.out = options.stdout_path.empty() ? ReadFile(out_path) : "";
   result.err = ReadFile(err_path);
   std::filesystem::remove(out_path);
   std::filesystem::remove(err_path);
+  std::filesystem::remove(in_path);
   return result;
 }
+
+bool SanitizedBuild() { return VELLUM_SANITIZED != 0; }
 
 std::string ListingOutput(const std::vector<std::string>& lines) {
   std::string bytes;

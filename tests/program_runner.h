@@ -33,10 +33,28 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// Runs vellum with `args` in `folder`. `stdout_path`, when not empty,
-// receives standard output instead of the capture (for example /dev/full).
+struct RunOptions {
+  // Standard input: these bytes through a pipe when `stdin_pipe`, else from
+  // a file; or the file `stdin_path` when it is set.
+  std::string stdin_bytes;
+  bool stdin_pipe = false;
+  std::string stdin_path;
+  // When set, standard output goes there instead of the capture.
+  std::string stdout_path;
+  // When set, the limit on open descriptors of the child.
+  int max_files = 0;
+  // Run the child as the unprivileged user nobody when started as root.
+  bool unprivileged = false;
+};
+
+// Runs vellum with `args` in `folder`; standard input is /dev/null unless
+// `options` says otherwise.
 ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>& args,
-                        const std::string& stdout_path = "");
+                        const RunOptions& options = {});
+
+// Whether the program under test is built with the sanitizers, whose
+// runtime needs descriptors and privileges of its own.
+bool SanitizedBuild();
 
 // Reads a whole file.
 std::string ReadFile(const std::filesystem::path& path);

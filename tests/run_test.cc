@@ -11,6 +11,7 @@
 #include "core/classify.h"
 #include "core/listing.h"
 #include "io/console.h"
+#include "io/open.h"
 #include "io/termination.h"
 #include "tests/memory_platform.h"
 
@@ -175,6 +176,51 @@ TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
   EXPECT_EQ(outcome.out, "");
   EXPECT_NE(outcome.err.find("vellum(75) : run-time error F6413: OPEN(f2)\r\n"), std::string::npos);
   EXPECT_EQ(outcome.status, 1);
+}
+
+TEST(NamePrompt, ConsoleAnswerDropsItsLineEnd) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\n");
+  platform.AddFile("f2", "a\n");
+  platform.stdin_is_device = true;
+  platform.in = "f2\r\n";
+  const int status = RunProgram(platform, {"vellum", "f1"});
+  EXPECT_EQ(platform.out, "File name missing or blank - please enter file name\r\nUNIT 2? \r\n" +
+                              kRule + "\r\n" + kStop + "\r\n");
+  EXPECT_EQ(status, 0);
+}
+
+TEST(NamePrompt, ConsoleThatReturnsNothingIsExhausted) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\n");
+  platform.stdin_is_device = true;
+  const int status = RunProgram(platform, {"vellum", "f1"});
+  EXPECT_EQ(platform.err,
+            "\r\nvellum(75) : run-time error F6501: OPEN()\r\n"
+            "- standard input ended while a file name was awaited\r\n"
+            "\r\nExecution traceback:\r\n\t\tfrom main program in vellum(75)\r\n");
+  EXPECT_EQ(status, 1);
+}
+
+TEST(NamePrompt, ConsoleLineLongerThanANameFailsWith6416) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\n");
+  platform.stdin_is_device = true;
+  platform.in = std::string(200, 'n');  // more than the limit of 64, no line end
+  const int status = RunProgram(platform, {"vellum", "f1"});
+  EXPECT_NE(platform.err.find("F6416: OPEN(nnn"), std::string::npos);
+  EXPECT_EQ(status, 1);
+}
+
+TEST(NamePrompt, OwedLineEndIsWrittenBeforeAPromptWhenNoArgumentIsLeft) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\n");
+  platform.in = "f1\n";
+  io::Io io(platform, {"vellum"});
+  io::WriteRecord(io, {" x"});
+  io::OPEN_INPUT(io, 1);
+  EXPECT_EQ(platform.out, "x\r\nFile name missing or blank - please enter file name\r\nUNIT 1? ");
+  EXPECT_TRUE(io.line_end_owed) << "the flag is left as it was";
 }
 
 TEST(Console, RecordsBecomeLinesWithTheLineBreakInFront) {
