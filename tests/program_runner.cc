@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kExecFailed = 127;
 constexpr uid_t kNobody = 65534;
+constexpr int kDescriptorsToClose = 1024;
 
 }  // namespace
 
@@ -82,10 +83,10 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     ::dup2(in, STDIN_FILENO);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
-    for (int fd : {in, out, err, pipe_fds[1]}) {
-      if (fd > STDERR_FILENO) {
-        ::close(fd);
-      }
+    // The child starts with the three standard descriptors only, whatever
+    // the test runner left open.
+    for (int fd = STDERR_FILENO + 1; fd < kDescriptorsToClose; ++fd) {
+      ::close(fd);
     }
     if (options.unprivileged && ::geteuid() == 0 &&
         (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
