@@ -10,10 +10,11 @@
 
 namespace vellum {
 
-int RunProgram(io::Platform& platform, std::vector<std::string> args, core::Limits limits) {
+int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seams& seams) {
   try {
     io::Io io(platform, std::move(args));
-    core::State state(io, limits);
+    io.read_block = seams.read_block;
+    core::State state(io, seams.limits);
     try {
       core::MAIN(state);
     } catch (const io::RunEnd& end) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "io/io_constants.h"
 #include "io/platform.h"
 
 namespace vellum {
@@ -16,10 +17,16 @@ namespace vellum {
 // after a process-level fatal error.
 inline constexpr int kExitFatal = 255;
 
-// Runs vellum with `args` (argument 0 first) on `platform`. The program
-// always passes the default limits; tests pass smaller ones.
-int RunProgram(io::Platform& platform, std::vector<std::string> args,
-               core::Limits limits = core::Limits{});
+// Sizes a run uses. The program always runs with these defaults; tests
+// shrink them so that limits and buffer boundaries are reached with small
+// inputs.
+struct Seams {
+  core::Limits limits;
+  std::int32_t read_block = io::kReadBufferSize;
+};
+
+// Runs vellum with `args` (argument 0 first) on `platform`.
+int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seams& seams = {});
 
 }  // namespace vellum
 

@@ -1,59 +1,85 @@
 // Console output records and raw writes to the standard streams.
+//
+// When standard output is a regular file or a pipe, bytes are collected in
+// the console's output buffer and written in large blocks; the buffer is
+// emptied before anything goes to standard error, before a prompt waits for
+// an answer, and at the end of the run, so the bytes and their order across
+// the two streams are those of writing each record at once. A terminal or
+// other device gets each record when it ends.
 #include "io/console.h"
 
 #include <algorithm>
-#include <array>
-#include <cstddef>
 #include <cstring>
+#include <optional>
 
 #include "io/termination.h"
 
 namespace vellum::io {
+namespace {
 
-void WriteStdout(Io& io, std::string_view bytes) {
+// Writes `bytes` to standard output now. Returns the failure to raise, if
+// any; other causes of a shortfall are passed over and the run goes on.
+std::optional<Failure> WriteNow(Io& io, std::string_view bytes) {
   if (io.stdout_failed || bytes.empty()) {
-    return;
+    return std::nullopt;
   }
   const WriteStatus status = io.platform.Write(Stream::kStdout, bytes);
   if (status == WriteStatus::kOk || status == WriteStatus::kOther) {
-    // Other causes of a shortfall are passed over and the run goes on.
-    return;
+    return std::nullopt;
   }
   io.stdout_failed = true;
   if (status == WriteStatus::kDeviceFull) {
-    RAISE_FAILURE(io, {kFailureWriteFull, Operation::kWrite, std::string(kConsoleName),
-                       "no space left on the device that receives standard output"});
-  } else {
-    RAISE_FAILURE(io, {kFailureWriteAccess, Operation::kWrite, std::string(kConsoleName),
-                       "standard output refused the write"});
+    return Failure{kFailureWriteFull, Operation::kWrite, std::string(kConsoleName),
+                   "no space left on the device that receives standard output"};
+  }
+  return Failure{kFailureWriteAccess, Operation::kWrite, std::string(kConsoleName),
+                 "standard output refused the write"};
+}
+
+std::optional<Failure> FlushPending(Io& io) {
+  const std::string_view pending(io.out_buffer.data(), io.out_fill);
+  io.out_fill = 0;
+  return WriteNow(io, pending);
+}
+
+}  // namespace
+
+void FlushStdout(Io& io) {
+  if (const std::optional<Failure> failure = FlushPending(io)) {
+    RAISE_FAILURE(io, *failure);
+  }
+}
+
+void WriteStdout(Io& io, std::string_view bytes) {
+  if (!io.buffer_stdout) {
+    if (const std::optional<Failure> failure = WriteNow(io, bytes)) {
+      RAISE_FAILURE(io, *failure);
+    }
+    return;
+  }
+  while (!bytes.empty()) {
+    if (io.out_fill == io.out_buffer.size()) {
+      FlushStdout(io);
+    }
+    const std::size_t n = std::min(bytes.size(), io.out_buffer.size() - io.out_fill);
+    std::memcpy(io.out_buffer.data() + io.out_fill, bytes.data(), n);
+    io.out_fill += n;
+    bytes.remove_prefix(n);
   }
 }
 
 void WriteStderr(Io& io, std::string_view bytes) {
+  // What standard output was given first goes out first. A failure of that
+  // flush is not reported over the report being written now.
+  FlushPending(io);
   if (!bytes.empty()) {
     io.platform.Write(Stream::kStderr, bytes);
   }
 }
 
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
-  // Assemble CR LF and the printed bytes in one piece, so that a record
-  // normally reaches standard output in one write.
-  std::array<char, kConsoleRecordBuffer> piece{};
-  std::size_t used = 0;
-  auto append = [&](std::string_view bytes) {
-    while (!bytes.empty()) {
-      if (used == piece.size()) {
-        WriteStdout(io, std::string_view(piece.data(), used));
-        used = 0;
-      }
-      const std::size_t n = std::min(bytes.size(), piece.size() - used);
-      std::memcpy(piece.data() + used, bytes.data(), n);
-      used += n;
-      bytes.remove_prefix(n);
-    }
-  };
   if (io.line_end_owed) {
-    append(kLineEnd);
+    WriteStdout(io, kLineEnd);
   }
   bool control_consumed = false;
   for (std::string_view part : parts) {
@@ -61,9 +87,8 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
       part.remove_prefix(1);
       control_consumed = true;
     }
-    append(part);
+    WriteStdout(io, part);
   }
-  WriteStdout(io, std::string_view(piece.data(), used));
   io.line_end_owed = true;
 }
 

@@ -1,8 +1,8 @@
 // The console unit: every record the core writes reaches standard output
-// here. A record's first byte is its carriage-control character and is not
-// printed; the line break belongs to the start of a record, so CR LF is
-// written before every record but the first of the run, and the last
-// record's line end stays owed until the end of the run.
+// here, at once on a terminal or collected in large writes otherwise. A record's first byte is its
+// carriage-control character and is not printed; the line break belongs to the start of a record,
+// so CR LF is written before every record but the first of the run, and the last record's line end
+// stays owed until the end of the run.
 #ifndef VELLUM_IO_CONSOLE_H_
 #define VELLUM_IO_CONSOLE_H_
 
@@ -22,8 +22,12 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts);
 // or refused access ends the run with a WRITE failure.
 void WriteStdout(Io& io, std::string_view bytes);
 
-// Writes bytes to standard error; a failure there has nowhere to be told.
+// Writes bytes to standard error, after whatever standard output still
+// holds; a failure there has nowhere to be told.
 void WriteStderr(Io& io, std::string_view bytes);
+
+// Writes out what the console's output buffer holds.
+void FlushStdout(Io& io);
 
 }  // namespace vellum::io
 

@@ -28,23 +28,36 @@ struct Unit {
   std::unique_ptr<InputFile> file;
   bool is_device = false;
   FileIdentity identity;
-  bool has_identity = false;  // false for a device word, which opens no file
-  std::array<char, kReadBufferSize> buffer{};
+  bool has_identity = false;    // false for a device word, which opens no file
+  std::vector<char> buffer;     // the read buffer, of the Io's read_block bytes
   std::int32_t fill = 0;        // valid bytes in buffer
   std::int32_t pos = 0;         // next byte to take from buffer
   std::int64_t end_offset = 0;  // file offset just after the bytes held
   bool eof = false;             // set when a read found no record left
+  // The line the last record was read into, and how many data bytes it
+  // got: past them the line is blank, so only that much needs blanking again.
+  const char* last_line = nullptr;
+  std::size_t last_length = 0;
 };
 
 struct Io {
   Io(Platform& platform_in, std::vector<std::string> args_in)
-      : platform(platform_in), args(std::move(args_in)) {}
+      : platform(platform_in),
+        args(std::move(args_in)),
+        buffer_stdout(platform_in.StdoutTakesBlocks()),
+        out_buffer(buffer_stdout ? kOutputBufferSize : 0) {}
 
   Platform& platform;
   std::vector<std::string> args;  // argument 0 is the program and never used
   std::int32_t arg_cursor = 1;    // next argument not yet taken
   bool stdin_ended = false;       // a line holding only Ctrl-Z ended standard input
   std::array<Unit, kUnitCount> units;
+  // Bytes for standard output are collected here when it takes blocks.
+  bool buffer_stdout;
+  std::vector<char> out_buffer;
+  std::size_t out_fill = 0;
+  // Bytes each unit reads at a time; tests make it tiny.
+  std::int32_t read_block = kReadBufferSize;
   bool line_end_owed = false;  // the last console record still lacks its line end
   Frame* frames = nullptr;     // innermost active routine frame
   bool shutdown = false;       // set once the exit-time cleanup has begun

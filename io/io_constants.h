@@ -3,20 +3,21 @@
 #ifndef VELLUM_IO_IO_CONSTANTS_H_
 #define VELLUM_IO_IO_CONSTANTS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace vellum::io {
 
 // Each input unit reads its file through one buffer of this many bytes.
-inline constexpr std::int32_t kReadBufferSize = 1024;
+inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
+
+// Standard output, when it is a file or a pipe, is written in blocks of
+// this many bytes.
+inline constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
 // Units 1 and 2 are the only input units.
 inline constexpr std::int32_t kUnitCount = 2;
-
-// Longest record a WRITE of the console can assemble in one piece; longer
-// records are written in several pieces with nothing between them.
-inline constexpr std::int32_t kConsoleRecordBuffer = 512;
 
 // Name under which the console unit appears in failure reports.
 inline constexpr std::string_view kConsoleName = "CON";

@@ -105,6 +105,7 @@ std::string ObtainName(Io& io, std::int32_t unit) {
     prompt += std::to_string(unit);
     prompt += "? ";
     WriteStdout(io, prompt);
+    FlushStdout(io);
     const std::optional<Answer> answer = ReadAnswer(io);
     if (!answer) {
       RAISE_FAILURE(io, {kFailureInputExhausted, Operation::kOpen, "",
@@ -142,6 +143,7 @@ void RaiseSameFile(Io& io, const std::string& name) {
 }
 
 void ResetReading(Unit& unit) {
+  unit.last_line = nullptr;
   unit.fill = 0;
   unit.pos = 0;
   unit.end_offset = 0;
@@ -198,6 +200,7 @@ void OPEN_INPUT(Io& io, std::int32_t unit_number) {
   unit.is_device = opened.is_device;
   unit.identity = opened.identity;
   unit.has_identity = true;
+  unit.buffer.assign(static_cast<std::size_t>(io.read_block), '\0');
   ResetReading(unit);
 }
 

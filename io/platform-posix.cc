@@ -165,6 +165,11 @@ class PosixPlatform final : public Platform {
 
   std::size_t NameLimit() const override { return PATH_MAX; }
 
+  bool StdoutTakesBlocks() override {
+    struct stat info {};
+    return ::fstat(STDOUT_FILENO, &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
+  }
+
   bool StdinIsCharacterDevice() override {
     struct stat info {};
     return ::fstat(STDIN_FILENO, &info) == 0 && S_ISCHR(info.st_mode);

@@ -15,21 +15,38 @@ void RaiseReadError(Io& io, const Unit& unit, Operation operation) {
                      "the file could not be read (a device or file system error)"});
 }
 
+std::int32_t BufferSize(const Unit& unit) { return static_cast<std::int32_t>(unit.buffer.size()); }
+
 // Reads the next block at the end offset. Returns false when the file has no
 // more bytes; the buffer is then empty.
 bool Refill(Io& io, Unit& unit) {
-  const std::int64_t got = unit.file->ReadAt(unit.end_offset, unit.buffer.data(), kReadBufferSize);
+  const std::int64_t got = unit.file->ReadAt(unit.end_offset, unit.buffer.data(), BufferSize(unit));
   if (got < 0) {
     RaiseReadError(io, unit, Operation::kRead);
   }
   unit.pos = 0;
-  unit.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, kReadBufferSize));
+  unit.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, BufferSize(unit)));
   unit.end_offset += unit.fill;
   return unit.fill > 0;
 }
 
-const char* FindLineEnd(const char* begin, const char* end) {
-  return std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+// The first CR or LF in [begin, end), or null.
+const char* FindLineEnd(const char* begin, std::size_t size) {
+  const char* lf = static_cast<const char*>(std::memchr(begin, '\n', size));
+  const std::size_t before_lf = lf == nullptr ? size : static_cast<std::size_t>(lf - begin);
+  const char* cr = static_cast<const char*>(std::memchr(begin, '\r', before_lf));
+  return cr != nullptr ? cr : lf;
+}
+
+// The last LF in [begin, end), or null.
+const char* FindLastLf(const char* begin, const char* end) {
+  while (end != begin) {
+    --end;
+    if (*end == '\n') {
+      return end;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -50,14 +67,14 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
     found_record = true;
     const char* begin = unit.buffer.data() + unit.pos;
     const std::size_t room = line.size() - stored;
-    const std::size_t held = static_cast<std::size_t>(unit.fill - unit.pos);
-    const char* end = begin + std::min(room, held);
-    const char* stop = FindLineEnd(begin, end);
-    const auto count = static_cast<std::size_t>(stop - begin);
+    const auto held = static_cast<std::size_t>(unit.fill - unit.pos);
+    const std::size_t size = std::min(room, held);
+    const char* stop = FindLineEnd(begin, size);
+    const std::size_t count = stop == nullptr ? size : static_cast<std::size_t>(stop - begin);
     std::memcpy(line.data() + stored, begin, count);
     stored += count;
     unit.pos += static_cast<std::int32_t>(count);
-    if (stop != end) {
+    if (stop != nullptr) {
       break;
     }
   }
@@ -65,7 +82,16 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
     unit.eof = true;
     return false;
   }
-  std::fill(line.begin() + static_cast<std::ptrdiff_t>(stored), line.end(), ' ');
+  // Blank the rest of the line. Only what the unit's previous record put
+  // into this same line can be other than blank.
+  std::size_t dirty = line.size();
+  if (unit.last_line == line.data()) {
+    dirty = std::max(stored, unit.last_length);
+  }
+  std::memset(line.data() + stored, ' ', dirty - stored);
+  unit.last_line = line.data();
+  unit.last_length = stored;
+
   // The rest of the record: the CR of a CR LF pair, bytes after a lone CR and
   // the tail of a long line, up to and including the LF.
   for (;;) {
@@ -73,8 +99,8 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
       break;
     }
     const char* begin = unit.buffer.data() + unit.pos;
-    const char* end = unit.buffer.data() + unit.fill;
-    const void* lf = std::memchr(begin, '\n', static_cast<std::size_t>(end - begin));
+    const auto held = static_cast<std::size_t>(unit.fill - unit.pos);
+    const void* lf = std::memchr(begin, '\n', held);
     if (lf != nullptr) {
       unit.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - unit.buffer.data()) + 1;
       break;
@@ -96,17 +122,17 @@ void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {
   }
   // Pass over the byte that ended the record last read, then look backwards
   // for the LF that ended the record before it.
-  std::int32_t i = unit.pos;
   bool passed_end = false;
+  std::int32_t scan_end = unit.pos;  // bytes before this index are still to examine
   for (;;) {
-    while (i > 0) {
-      --i;
-      if (!passed_end) {
-        passed_end = true;
-      } else if (unit.buffer[static_cast<std::size_t>(i)] == '\n') {
-        unit.pos = i + 1;
-        return;
-      }
+    if (!passed_end && scan_end > 0) {
+      passed_end = true;
+      --scan_end;
+    }
+    const char* base = unit.buffer.data();
+    if (const char* lf = FindLastLf(base, base + scan_end)) {
+      unit.pos = static_cast<std::int32_t>(lf - base) + 1;
+      return;
     }
     if (held_start == 0) {
       unit.pos = 0;
@@ -114,7 +140,7 @@ void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {
     }
     // The record began before the bytes held: read the block that ends
     // where they begin.
-    const std::int64_t block_start = std::max<std::int64_t>(0, held_start - kReadBufferSize);
+    const std::int64_t block_start = std::max<std::int64_t>(0, held_start - BufferSize(unit));
     const std::int64_t want = held_start - block_start;
     const std::int64_t got = unit.file->ReadAt(block_start, unit.buffer.data(), want);
     if (got < 0) {
@@ -125,7 +151,7 @@ void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {
     unit.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, want));
     unit.end_offset = block_start + unit.fill;
     held_start = block_start;
-    i = unit.fill;
+    scan_end = unit.fill;
   }
 }
 

@@ -15,7 +15,9 @@ namespace vellum::io {
 
 // Reads the next record of unit `unit` into `line`: at most line.size() data
 // bytes, unchanged, then blanks to the end of `line`; the rest of a longer
-// line is skipped. Returns false at the end of the file, leaving `line`
+// line is skipped. Between two reads into the same line the caller may blank
+// bytes of it but must not write other bytes there: the layer only blanks
+// again what its previous record filled. Returns false at the end of the file, leaving `line`
 // exactly as it was and setting the unit's end-of-file flag; while the flag
 // is set, no read is made. A read error ends the run (READ, 6500).
 bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);

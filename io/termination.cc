@@ -108,6 +108,8 @@ void STOP_RUN(Io& io) {
     WriteStdout(io, kLineEnd);
   }
   WriteStdout(io, kStopMessage);
+  // A failure to write the listing must still end the run as a failure.
+  FlushStdout(io);
   throw RunEnd{0};
 }
 
@@ -136,6 +138,7 @@ void ExitCleanup(Io& io) {
   if (io.line_end_owed) {
     WriteStdout(io, kLineEnd);
   }
+  FlushStdout(io);
 }
 
 }  // namespace vellum::io

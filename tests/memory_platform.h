@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/platform.h"
 
@@ -98,6 +99,7 @@ class MemoryPlatform final : public io::Platform {
   }
 
   io::WriteStatus Write(io::Stream stream, std::string_view bytes) override {
+    streams_written.push_back(stream);
     if (stream == io::Stream::kStderr) {
       err.append(bytes);
       return io::WriteStatus::kOk;
@@ -118,16 +120,19 @@ class MemoryPlatform final : public io::Platform {
   }
 
   bool StdinIsCharacterDevice() override { return stdin_is_device; }
+  bool StdoutTakesBlocks() override { return stdout_takes_blocks; }
   std::size_t NameLimit() const override { return name_limit; }
 
   std::string out;
   std::string err;
   bool stdin_is_device = false;
+  bool stdout_takes_blocks = false;
   std::size_t name_limit = 64;
   std::string in;
   std::size_t in_pos = 0;
   io::WriteStatus out_status = io::WriteStatus::kOk;
-  std::int64_t reads = 0;  // ReadAt calls on all files
+  std::int64_t reads = 0;                   // ReadAt calls on all files
+  std::vector<io::Stream> streams_written;  // the stream of each write, in order
 
  private:
   std::map<std::string, MemoryFileSpec> files_;

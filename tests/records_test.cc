@@ -19,6 +19,9 @@ using testing::MemoryFileSpec;
 using testing::MemoryPlatform;
 
 constexpr std::size_t kWidth = 300;
+// The block size the cases below are written for; the randomised test also
+// runs with tiny and large blocks.
+constexpr std::int32_t kBlock = 1024;
 using Line = std::array<char, kWidth>;
 
 std::string Padded(const std::string& data) {
@@ -30,8 +33,11 @@ std::string Padded(const std::string& data) {
 // One unit open on `bytes`, read through the real record layer.
 class RecordReader {
  public:
-  explicit RecordReader(const std::string& bytes) : RecordReader(testing::FileBytes(bytes)) {}
-  explicit RecordReader(MemoryFileSpec spec) : io_(platform_, {"vellum", "f"}) {
+  explicit RecordReader(const std::string& bytes, std::int32_t block = kBlock)
+      : RecordReader(testing::FileBytes(bytes), block) {}
+  explicit RecordReader(MemoryFileSpec spec, std::int32_t block = kBlock)
+      : io_(platform_, {"vellum", "f"}) {
+    io_.read_block = block;
     platform_.AddFile("f", std::move(spec));
     OPEN_INPUT(io_, 1);
     line_.fill('#');
@@ -55,8 +61,8 @@ class RecordReader {
   Line line_{};
 };
 
-std::vector<std::string> ReadAll(const std::string& bytes) {
-  RecordReader reader(bytes);
+std::vector<std::string> ReadAll(const std::string& bytes, std::int32_t block) {
+  RecordReader reader(bytes, block);
   std::vector<std::string> records;
   for (std::string record = reader.Read(); record != "EOF"; record = reader.Read()) {
     records.push_back(record);
@@ -97,7 +103,9 @@ TEST(ReadRecord, SplitsFilesIntoBlankPaddedRecords) {
     for (const std::string& data : row.data) {
       expected.push_back(Padded(data));
     }
-    EXPECT_EQ(ReadAll(row.bytes), expected) << row.what;
+    for (const std::int32_t block : {kBlock, 1, 5, 64 * 1024}) {
+      EXPECT_EQ(ReadAll(row.bytes, block), expected) << row.what << ", block " << block;
+    }
   }
 }
 
@@ -240,7 +248,9 @@ class RecordModel {
 TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
   std::mt19937 random(20261208);
   const std::string alphabet = std::string("ab \r\n\n\0", 7);
+  const std::vector<std::int32_t> blocks = {1, 3, 17, 1024, 64 * 1024};
   for (int trial = 0; trial < 300; ++trial) {
+    const std::int32_t block = blocks[static_cast<std::size_t>(trial) % blocks.size()];
     std::string bytes;
     const std::size_t size = random() % 4000;
     const bool long_lines = trial % 3 == 0;
@@ -248,7 +258,7 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
       const char c = alphabet[random() % alphabet.size()];
       bytes += (long_lines && c == '\n' && random() % 8 != 0) ? 'z' : c;
     }
-    RecordReader reader(bytes);
+    RecordReader reader(bytes, block);
     RecordModel model(bytes);
     for (int step = 0; step < 400; ++step) {
       if (random() % 3 == 0) {

@@ -29,8 +29,12 @@ struct Outcome {
   int status;
 };
 
+// Runs with reads of 1024 bytes, the block size the fault cases count in.
 Outcome RunWith(MemoryPlatform& platform, core::Limits limits = {}) {
-  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, limits);
+  Seams seams;
+  seams.limits = limits;
+  seams.read_block = 1024;
+  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
   return {platform.out, platform.err, status};
 }
 
@@ -236,6 +240,39 @@ TEST(Console, RecordsBecomeLinesWithTheLineBreakInFront) {
   io::WriteRecord(io, {" ", long_line});
   EXPECT_EQ(platform.out.substr(14), "\r\n" + long_line) << "longer than the record buffer";
   EXPECT_TRUE(io.line_end_owed);
+}
+
+TEST(Console, BlocksOfOutputCarryTheSameBytesInFewerWrites) {
+  std::string file1;
+  std::string file2;
+  for (int i = 0; i < 3000; ++i) {
+    file1 += "line " + std::to_string(i) + "\n";
+    file2 += (i % 7 == 0 ? "LINE " : "line ") + std::to_string(i) + "\n";
+  }
+  MemoryPlatform each;
+  each.AddFile("f1", file1);
+  each.AddFile("f2", file2);
+  MemoryPlatform blocks = each;
+  blocks.stdout_takes_blocks = true;
+  EXPECT_EQ(RunProgram(each, {"vellum", "f1", "f2"}), 0);
+  EXPECT_EQ(RunProgram(blocks, {"vellum", "f1", "f2"}), 0);
+  EXPECT_EQ(blocks.out, each.out);
+  EXPECT_LT(blocks.streams_written.size() * 100, each.streams_written.size());
+}
+
+TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
+  MemoryPlatform platform;
+  platform.stdout_takes_blocks = true;
+  platform.AddFile("f1", "a\nb\n");
+  testing::MemoryFileSpec spec = testing::FileBytes("a\nb\n");
+  spec.fail_after_reads = 1;
+  platform.AddFile("f2", spec);
+  EXPECT_EQ(RunWith(platform).status, 1);
+  EXPECT_EQ(platform.out, "\r\n" + kRule + "\r\n");
+  const std::vector<io::Stream> expected = {io::Stream::kStdout, io::Stream::kStderr,
+                                            io::Stream::kStdout};
+  EXPECT_EQ(platform.streams_written, expected)
+      << "the opening rule, the report, then the owed line end";
 }
 
 TEST(Console, StopAfterOutputOwesTheLineEndTwice) {
