@@ -22,6 +22,10 @@ void CHECK(State& s, std::int32_t& result, std::int32_t file);
 // the run with a range-check failure.
 void COMPAR(State& s);
 
+// Whether a line whose text is `text`, padded with blanks, is ignorable:
+// the banner in its first 25 columns, all blank, or a lone marker.
+bool IsIgnorableText(std::string_view text);
+
 // Equality of two strings when the shorter is taken as padded with blanks.
 bool BlankPaddedEqual(std::string_view a, std::string_view b);
 

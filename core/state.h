@@ -26,6 +26,9 @@ inline Line BlankLine() {
 struct Limits {
   std::int32_t passes = kLoopLimit;
   std::int32_t search_cycles = kSearchCycleLimit;
+  // Whether passes over lines both files hold alike may be taken in one
+  // step; tests turn it off to check that it changes nothing.
+  bool skip_common_runs = true;
 };
 
 struct State {

@@ -93,7 +93,17 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
   unit.last_length = stored;
 
   // The rest of the record: the CR of a CR LF pair, bytes after a lone CR and
-  // the tail of a long line, up to and including the LF.
+  // the tail of a long line, up to and including the LF. The common endings,
+  // LF and CR LF within the bytes held, are passed over directly.
+  if (unit.pos < unit.fill && unit.buffer[static_cast<std::size_t>(unit.pos)] == '\n') {
+    ++unit.pos;
+    return true;
+  }
+  if (unit.pos + 1 < unit.fill && unit.buffer[static_cast<std::size_t>(unit.pos)] == '\r' &&
+      unit.buffer[static_cast<std::size_t>(unit.pos) + 1] == '\n') {
+    unit.pos += 2;
+    return true;
+  }
   for (;;) {
     if (unit.pos == unit.fill && !Refill(io, unit)) {
       break;
@@ -108,6 +118,11 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
     unit.pos = unit.fill;
   }
   return true;
+}
+
+std::size_t FilledLength(Io& io, std::int32_t unit_number, std::span<const char> line) {
+  const Unit& unit = UnitOf(io, unit_number);
+  return unit.last_line == line.data() ? std::min(unit.last_length, line.size()) : line.size();
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {

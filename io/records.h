@@ -22,6 +22,11 @@ namespace vellum::io {
 // is set, no read is made. A read error ends the run (READ, 6500).
 bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 
+// How much of `line` may hold other bytes than blanks: the data length of
+// the last record unit `unit` read into it, or all of it when the unit did
+// not read into that line.
+std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char> line);
+
 // Moves unit `unit` back one record, so that the next READ_RECORD returns the
 // record last read again. When the end-of-file flag is set it only clears
 // the flag; at the start of the file it does nothing. A read error ends the

@@ -58,28 +58,6 @@ std::string Traceback(Io& io) {
 
 }  // namespace
 
-void PUSH_FRAME(Io& io, Frame& frame) {
-  frame.link = io.frames;
-  io.frames = &frame;
-}
-
-void POP_FRAME(Io& io) {
-  if (io.frames != nullptr) {
-    io.frames = io.frames->link;
-  }
-}
-
-RoutineFrame::RoutineFrame(Io& io, std::string_view routine, std::int32_t statement)
-    : io_(io), frame_{nullptr, kSourceUnit, routine, statement} {
-  PUSH_FRAME(io_, frame_);
-}
-
-RoutineFrame::~RoutineFrame() {
-  if (io_.frames == &frame_) {
-    POP_FRAME(io_);
-  }
-}
-
 std::string FormatFailure(const Failure& failure, const Frame* innermost) {
   std::string text = "\r\n";
   if (innermost != nullptr) {

@@ -27,16 +27,31 @@ struct Frame {
   std::int32_t statement = 0;
 };
 
-void PUSH_FRAME(Io& io, Frame& frame);
-void POP_FRAME(Io& io);
+inline void PUSH_FRAME(Io& io, Frame& frame) {
+  frame.link = io.frames;
+  io.frames = &frame;
+}
+
+inline void POP_FRAME(Io& io) {
+  if (io.frames != nullptr) {
+    io.frames = io.frames->link;
+  }
+}
 
 // Pushes a frame for the lifetime of a routine and keeps its statement
 // number. The frame is popped on return, unless a traceback has already
 // emptied the stack.
 class RoutineFrame {
  public:
-  RoutineFrame(Io& io, std::string_view routine, std::int32_t statement);
-  ~RoutineFrame();
+  RoutineFrame(Io& io, std::string_view routine, std::int32_t statement)
+      : io_(io), frame_{nullptr, kSourceUnit, routine, statement} {
+    PUSH_FRAME(io_, frame_);
+  }
+  ~RoutineFrame() {
+    if (io_.frames == &frame_) {
+      POP_FRAME(io_);
+    }
+  }
   RoutineFrame(const RoutineFrame&) = delete;
   RoutineFrame& operator=(const RoutineFrame&) = delete;
 
