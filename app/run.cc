@@ -15,6 +15,7 @@ int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seam
     io::Io io(platform, std::move(args));
     io.read_block = seams.read_block;
     core::State state(io, seams.limits);
+    state.search_override = seams.search;
     try {
       core::MAIN(state);
     } catch (const io::RunEnd& end) {

@@ -2,6 +2,7 @@
 #include "core/listing.h"
 
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "core/classify.h"
@@ -78,6 +79,30 @@ void BackToBlockStart(State& s, io::RoutineFrame& frame, std::int32_t file) {
 }
 
 }  // namespace
+
+void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::int32_t depth) {
+  io::WriteRecord(s.io, {});
+  const std::string message =
+      " **** NO AGREEMENT WITHIN " + std::to_string(depth) + " LINES: BLOCK LISTED UNSYNCHRONISED.";
+  io::WriteRecord(s.io, {message});
+  std::int32_t ISKIP = 0;
+  const auto list = [&](std::int32_t file, std::int32_t back, std::int32_t count) {
+    Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;
+    for (std::int32_t n = 0; n < back; ++n) {
+      io::BACKSPACE_INPUT(s.io, file);
+    }
+    for (std::int32_t n = 0; n < count && io::READ_RECORD(s.io, file, line); ++n) {
+      CHECK(s, ISKIP, file);
+      if (ISKIP == 0) {
+        WriteListedLine(s, line);
+      }
+    }
+  };
+  list(kUnit1, back1, 1);
+  WriteSeparator(s);
+  list(kUnit2, back2, depth);
+  WriteClosingRule(s);
+}
 
 void WriteOpeningRule(State& s) {
   io::WriteRecord(s.io, {});

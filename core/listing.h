@@ -21,6 +21,14 @@ void PRINT(State& s);
 // The last non-blank column of `line`, 0 for an all-blank line.
 std::int32_t LASTCOL(State& s, const Line& line);
 
+// Lists a block the search could not resynchronise within `depth` lines of
+// each file, so that no line is passed over without a word: a notice, the
+// block's first line of file1, the separator, its first `depth` lines of
+// file2 and the closing rule. The units stand `back1` and `back2` records
+// after the block's start; they are left after those lines, where the
+// comparison goes on.
+void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::int32_t depth);
+
 // The fixed records of the listing.
 void WriteOpeningRule(State& s);
 void WriteClosingRule(State& s);

@@ -1,5 +1,19 @@
-// READ and the six-phase search.
+// READ and the re-synchronisation search.
+//
+// The search meets exactly the agreement, or the end of file, that trying
+// the pairs one by one in their order would meet first. The order tries
+// shell m (the pairs with m in one position) as (1, m) ... (m, m) ...
+// (m, 1) when m is even and (m, 1) ... (m, m) ... (1, m) when m is odd.
+// Within a shell the first agreeing pair is therefore found from the
+// smallest and largest positions that carry a window, which the window index
+// gives at once: each shell costs one new line of each file, not 2m - 1
+// pairs. Lines are read strictly forward while searching; at the end the
+// units are put where stepping through the pairs would have left them.
 #include "core/resync.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/classify.h"
 #include "core/listing.h"
@@ -8,41 +22,188 @@
 namespace vellum::core {
 namespace {
 
-// One step onto a line not read before in this block. `statement` is the
-// number of the step's READ call; the step back, PRINT and the MATCH test
-// follow it. Returns true when the search is over (agreement).
-bool StepForward(State& s, io::RoutineFrame& main, std::int32_t file, std::int32_t statement) {
-  std::int32_t& npos = file == kUnit1 ? s.NPOS1 : s.NPOS2;
-  const std::int32_t& eof = file == kUnit1 ? s.EOF1 : s.EOF2;
-  main.At(statement - 1);
-  ++npos;
-  main.At(statement);
-  READ(s, file);
-  if (eof == 1) {
-    // Count only lines that exist again, and list the rest of both files;
-    // PRINT ends the run.
-    main.At(statement + 1);
-    --npos;
-    main.At(statement + 2);
-    PRINT(s);
-  }
-  main.At(statement + 3);
-  return s.MATCH == 1;
+std::string_view Window(const Line& line) { return {line.data(), WindowIndex::kWindowSize}; }
+
+// The lines of each file read so far in this block, and the index of them.
+class Search {
+ public:
+  Search(State& s, io::RoutineFrame& main) : s_(s), main_(main), index_(s.index) { index_.Clear(); }
+
+  // Runs the search; see Resynchronise.
+  void Run();
+
+ private:
+  // Reads the next line of `file` into its line buffer and indexes it.
+  // Returns false at the end of the file.
+  bool ReadNext(std::int32_t file, std::int32_t statement);
+  // Moves `file` back to just after line `position`, its line buffer holding
+  // that line when `reload`.
+  void StandAfter(std::int32_t file, std::int32_t position, bool reload);
+  // Lists the block of the agreement at (k1, k2), whose last step in the
+  // order moved `moved` with the READ at `statement`.
+  void Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::int32_t statement);
+  // `file` ended where the order first needs its line (npos1, npos2).
+  void EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2, std::int32_t statement);
+  bool CanAgree(std::int32_t position) const;
+
+  std::int32_t& Read(std::int32_t file) { return file == kUnit1 ? read1_ : read2_; }
+
+  State& s_;
+  io::RoutineFrame& main_;
+  WindowIndex& index_;
+  std::int32_t read1_ = 1;  // the unit stands after this line of the block
+  std::int32_t read2_ = 1;
+  std::vector<bool> can_agree_;  // file1's lines that are not ignorable
+};
+
+bool Search::CanAgree(std::int32_t position) const {
+  return can_agree_[static_cast<std::size_t>(position - 1)];
 }
 
-// One step back onto the line before the current one, which was read before.
-bool StepBack(State& s, io::RoutineFrame& main, std::int32_t file, std::int32_t statement) {
-  std::int32_t& npos = file == kUnit1 ? s.NPOS1 : s.NPOS2;
-  main.At(statement - 3);
-  --npos;
-  main.At(statement - 2);
-  io::BACKSPACE_INPUT(s.io, file);
-  main.At(statement - 1);
-  io::BACKSPACE_INPUT(s.io, file);
-  main.At(statement);
-  READ(s, file);
-  main.At(statement + 1);
-  return s.MATCH == 1;
+bool Search::ReadNext(std::int32_t file, std::int32_t statement) {
+  main_.At(statement);
+  Line& line = file == kUnit1 ? s_.LINE1 : s_.LINE2;
+  if (!io::READ_RECORD(s_.io, file, line)) {
+    return false;
+  }
+  ++Read(file);
+  bool agrees = true;
+  if (file == kUnit1) {
+    // Only a line of file1 that is not ignorable can agree.
+    std::int32_t ISKIP = 0;
+    CHECK(s_, ISKIP, kUnit1);
+    agrees = ISKIP == 0;
+    can_agree_.push_back(agrees);
+  }
+  index_.Add(file, Window(line), agrees);
+  return true;
+}
+
+void Search::StandAfter(std::int32_t file, std::int32_t position, bool reload) {
+  // The line buffer holds the line last read, so a unit that already stands
+  // after `position` needs nothing.
+  std::int32_t& read = Read(file);
+  if (read == position) {
+    return;
+  }
+  const std::int32_t back = read - position + (reload ? 1 : 0);
+  for (std::int32_t n = 0; n < back; ++n) {
+    io::BACKSPACE_INPUT(s_.io, file);
+  }
+  if (reload) {
+    io::READ_RECORD(s_.io, file, file == kUnit1 ? s_.LINE1 : s_.LINE2);
+  }
+  read = position;
+}
+
+void Search::Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::int32_t statement) {
+  // The file that did not move holds its line; the one that moved stands
+  // just before its line, and READ takes that step, tests the pair and has
+  // the block listed.
+  const std::int32_t other = moved == kUnit1 ? kUnit2 : kUnit1;
+  StandAfter(other, other == kUnit1 ? k1 : k2, true);
+  StandAfter(moved, (moved == kUnit1 ? k1 : k2) - 1, false);
+  s_.NPOS1 = k1;
+  s_.NPOS2 = k2;
+  main_.At(statement);
+  READ(s_, moved);
+  main_.At(statement + 1);
+}
+
+void Search::EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2,
+                       std::int32_t statement) {
+  const std::int32_t other = file == kUnit1 ? kUnit2 : kUnit1;
+  StandAfter(other, other == kUnit1 ? npos1 : npos2, false);
+  (file == kUnit1 ? s_.EOF1 : s_.EOF2) = 1;
+  s_.NPOS1 = npos1;
+  s_.NPOS2 = npos2;
+  // Count only lines that exist, and list the rest of both files; PRINT
+  // ends the run.
+  main_.At(statement + 1);
+  (file == kUnit1 ? s_.NPOS1 : s_.NPOS2) -= 1;
+  main_.At(statement + 2);
+  PRINT(s_);
+}
+
+void Search::Run() {
+  can_agree_.clear();
+  // The pass left the block's first lines blanked of NULs. File2's first
+  // line is only compared as read again from the file, so read it again.
+  // File1's is compared blanked at (1, 2) and as read again from (1, 3) on.
+  const std::string blanked1(Window(s_.LINE1));
+  std::int32_t ISKIP = 0;
+  CHECK(s_, ISKIP, kUnit1);
+  const bool blanked1_agrees = ISKIP == 0;
+  main_.At(203);
+  io::BACKSPACE_INPUT(s_.io, kUnit2);
+  read2_ = 0;
+  ReadNext(kUnit2, 205);
+
+  const std::int32_t depth = 2 * s_.limits.search_cycles + 1;
+  for (std::int32_t m = 2; m <= depth; ++m) {
+    if (m % 2 == 0) {
+      main_.At(183);
+      // (1, m) needs file2's line m.
+      if (!ReadNext(kUnit2, 187)) {
+        return EndOfFile(kUnit2, 1, m, 187);
+      }
+      const std::string_view key2(Window(s_.LINE2));
+      if (m == 2) {
+        if (blanked1_agrees && key2 == blanked1) {
+          return Agree(1, 2, kUnit2, 187);
+        }
+        // From here on file1's first line is the one in the file.
+        main_.At(226);
+        io::BACKSPACE_INPUT(s_.io, kUnit1);
+        read1_ = 0;
+        ReadNext(kUnit1, 228);
+      } else if (const std::int32_t i = index_.First(kUnit1, key2); i != 0) {
+        return Agree(i, m, i == 1 ? kUnit2 : kUnit1, i == 1 ? 187 : 195);
+      }
+      // (m, m) needs file1's line m.
+      if (!ReadNext(kUnit1, 195)) {
+        return EndOfFile(kUnit1, m, m, 195);
+      }
+      if (CanAgree(m)) {
+        const std::string_view key1(Window(s_.LINE1));
+        if (key1 == index_.WindowOf(kUnit2, m)) {
+          return Agree(m, m, kUnit1, 195);
+        }
+        if (const std::int32_t j = index_.Last(kUnit2, key1); j != 0) {
+          return Agree(m, j, kUnit2, 205);
+        }
+      }
+    } else {
+      // (m, 1) needs file1's line m.
+      if (!ReadNext(kUnit1, 210)) {
+        return EndOfFile(kUnit1, m, 1, 210);
+      }
+      const std::string key1(Window(s_.LINE1));
+      if (CanAgree(m)) {
+        if (const std::int32_t j = index_.First(kUnit2, key1); j != 0) {
+          return Agree(m, j, j == 1 ? kUnit1 : kUnit2, j == 1 ? 210 : 218);
+        }
+      }
+      // (m, m) needs file2's line m.
+      if (!ReadNext(kUnit2, 218)) {
+        return EndOfFile(kUnit2, m, m, 218);
+      }
+      const std::string_view key2(Window(s_.LINE2));
+      if (CanAgree(m) && key1 == key2) {
+        return Agree(m, m, kUnit2, 218);
+      }
+      if (const std::int32_t i = index_.Last(kUnit1, key2); i != 0) {
+        return Agree(i, m, kUnit1, 228);
+      }
+      main_.At(231);
+    }
+  }
+  // No agreement within the search's depth: the order would end at
+  // (1, depth). List what it passes over rather than lose it.
+  s_.NPOS1 = 1;
+  s_.NPOS2 = depth;
+  s_.MATCH = 0;
+  ListUnsynchronised(s_, read1_, read2_, depth);
 }
 
 }  // namespace
@@ -80,46 +241,12 @@ void READ(State& s, std::int32_t n) {
 }
 
 void Resynchronise(State& s, io::RoutineFrame& main) {
-  for (std::int32_t cycle = 1; cycle <= s.limits.search_cycles; ++cycle) {
-    main.At(183);
-    // Shell of even depth m: (1, m) ... (m, m) ... (m, 1).
-    if (StepForward(s, main, kUnit2, 187)) {  // phase A
-      return;
-    }
-    const std::int32_t repeat_b = s.NPOS2 - 1;
-    for (std::int32_t i = 0; i < repeat_b; ++i) {  // phase B
-      main.At(193);
-      if (StepForward(s, main, kUnit1, 195)) {
-        return;
-      }
-    }
-    const std::int32_t repeat_c = s.NPOS1 - 1;
-    for (std::int32_t i = 0; i < repeat_c; ++i) {  // phase C
-      main.At(201);
-      if (StepBack(s, main, kUnit2, 205)) {
-        return;
-      }
-    }
-    // Shell of odd depth m: (m, 1) ... (m, m) ... (1, m).
-    if (StepForward(s, main, kUnit1, 210)) {  // phase D
-      return;
-    }
-    const std::int32_t repeat_e = s.NPOS1 - 1;
-    for (std::int32_t i = 0; i < repeat_e; ++i) {  // phase E
-      main.At(216);
-      if (StepForward(s, main, kUnit2, 218)) {
-        return;
-      }
-    }
-    const std::int32_t repeat_f = s.NPOS2 - 1;
-    for (std::int32_t i = 0; i < repeat_f; ++i) {  // phase F
-      main.At(224);
-      if (StepBack(s, main, kUnit1, 228)) {
-        return;
-      }
-    }
-    main.At(231);
+  if (s.search_override != nullptr) {
+    s.search_override(s, main);
+    return;
   }
+  Search search(s, main);
+  search.Run();
 }
 
 }  // namespace vellum::core

@@ -9,7 +9,9 @@
 #include <cstdint>
 
 #include "core/core_constants.h"
+#include "core/window_index.h"
 #include "io/io.h"
+#include "io/termination.h"
 
 namespace vellum::core {
 
@@ -31,6 +33,11 @@ struct Limits {
   bool skip_common_runs = true;
 };
 
+struct State;
+
+// A re-synchronisation search; tests put the plain one in its place.
+using SearchRoutine = void (*)(State& s, io::RoutineFrame& main);
+
 struct State {
   explicit State(io::Io& io_layer, Limits limits_in = {}) : io(io_layer), limits(limits_in) {}
 
@@ -49,6 +56,9 @@ struct State {
   std::int32_t ILAST1 = kWindowLast;
   std::int32_t IFIRST2 = kWindowFirst;
   std::int32_t ILAST2 = kWindowLast;
+  // The windows of the block's lines as far as the search has read them.
+  WindowIndex index;
+  SearchRoutine search_override = nullptr;  // never set by the program
 };
 
 }  // namespace vellum::core

@@ -14,6 +14,7 @@
 #include "io/open.h"
 #include "io/termination.h"
 #include "tests/memory_platform.h"
+#include "tests/reference_search.h"
 
 namespace vellum {
 namespace {
@@ -30,10 +31,12 @@ struct Outcome {
 };
 
 // Runs with reads of 1024 bytes, the block size the fault cases count in.
-Outcome RunWith(MemoryPlatform& platform, core::Limits limits = {}) {
+Outcome RunWith(MemoryPlatform& platform, core::Limits limits = {},
+                core::SearchRoutine search = nullptr) {
   Seams seams;
   seams.limits = limits;
   seams.read_block = 1024;
+  seams.search = search;
   const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
   return {platform.out, platform.err, status};
 }
@@ -63,21 +66,32 @@ TEST(Limits, LoopLimitIsNotReachedByARunThatEndsWithinIt) {
   EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n" + kStop + "\r\n");
 }
 
-TEST(Limits, SearchLimitListsNothingAndReadsOnFromWhereItStopped) {
-  // One cycle tries depths 2 and 3 and stops at (1, 3): file1 after X, file2
-  // after R. The next pass compares S with P, and its search runs into
-  // file2's end, listing the rest of both files from there.
+TEST(Limits, SearchLimitListsThePassedOverLinesAndReadsOnFromThere) {
+  // One cycle tries depths 2 and 3 without agreement and stops at (1, 3):
+  // X and Y, Q, R are listed unsynchronised, and the comparison goes on
+  // with file1 after X and file2 after R. The next pass compares S with P,
+  // and its search runs into file2's end, listing the rest of both files.
   core::Limits limits;
   limits.search_cycles = 1;
-  const Outcome outcome = RunOn("X\nS\nT\nP\n", "Y\nQ\nR\nP\n", limits);
-  EXPECT_EQ(outcome.out, "\r\n" + kRule +
-                             "\r\n\r\n\r\nLINES PRINTED BELOW MAY INCLUDE LINES THAT ARE"
-                             "\r\nIDENTICAL ON BOTH TAPES, BECAUSE ONE TAPE HIT EOF"
-                             "\r\nBEFORE THE OTHER.\r\n\r\n\r\nS\r\nT\r\nP\r\n"
-                             "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -"
-                             "  -  -  -  -  -\r\nP\r\n" +
-                             kRule + "\r\n" + kStop + "\r\n");
-  EXPECT_EQ(outcome.status, 0);
+  const std::string sep =
+      "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -";
+  const std::string expected =
+      "\r\n" + kRule +
+      "\r\n\r\n**** NO AGREEMENT WITHIN 3 LINES: BLOCK LISTED UNSYNCHRONISED.\r\nX\r\n" + sep +
+      "\r\nY\r\nQ\r\nR\r\n" + kRule +
+      "\r\n\r\n\r\nLINES PRINTED BELOW MAY INCLUDE LINES THAT ARE"
+      "\r\nIDENTICAL ON BOTH TAPES, BECAUSE ONE TAPE HIT EOF"
+      "\r\nBEFORE THE OTHER.\r\n\r\n\r\nS\r\nT\r\nP\r\n" +
+      sep + "\r\nP\r\n" + kRule + "\r\n" + kStop + "\r\n";
+  EXPECT_EQ(RunOn("X\nS\nT\nP\n", "Y\nQ\nR\nP\n", limits).out, expected);
+  Seams plain;
+  plain.limits = limits;
+  plain.search = testing::PlainSearch;
+  MemoryPlatform platform;
+  platform.AddFile("f1", "X\nS\nT\nP\n");
+  platform.AddFile("f2", "Y\nQ\nR\nP\n");
+  EXPECT_EQ(RunProgram(platform, {"vellum", "f1", "f2"}, plain), 0);
+  EXPECT_EQ(platform.out, expected) << "the plain search";
 }
 
 TEST(Limits, FullSearchFindsAnAgreementDeeperThanOneCycle) {
@@ -103,7 +117,8 @@ TEST(FailureReport, ReadErrorInTheMainLoopNamesStatement125) {
 }
 
 TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
-  // The agreement at (2, 2) is found by phase B's READ(1); PRINT then moves
+  // Stepping through the pairs, the agreement at (2, 2) is found by phase
+  // B's READ(1); PRINT then moves
   // file2 back over a line that began in the first block, and reading that
   // block again fails.
   MemoryPlatform platform;
@@ -111,7 +126,7 @@ TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
   testing::MemoryFileSpec spec = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
   spec.fail_after_reads = 2;
   platform.AddFile("f2", spec);
-  const Outcome outcome = RunWith(platform);
+  const Outcome outcome = RunWith(platform, {}, testing::PlainSearch);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(485) : run-time error F6500: BACKSPACE(f2)\r\n"
             "- the file could not be read (a device or file system error)\r\n"
@@ -119,6 +134,23 @@ TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
             "\t\tfrom PRINT in vellum(485)\r\n"
             "\t\tfrom READ in vellum(430)\r\n"
             "\t\tfrom main program in vellum(195)\r\n");
+  EXPECT_EQ(outcome.status, 1);
+}
+
+TEST(FailureReport, MoveBackErrorAsTheSearchStartsNamesTheMainProgram) {
+  // The search reads file2's first line of the block again as it starts;
+  // that line began in the first block, and reading it again fails.
+  MemoryPlatform platform;
+  platform.AddFile("f1", "ant\nowl\nelk\n");
+  testing::MemoryFileSpec spec = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
+  spec.fail_after_reads = 2;
+  platform.AddFile("f2", spec);
+  const Outcome outcome = RunWith(platform);
+  EXPECT_EQ(outcome.err,
+            "\r\nvellum(203) : run-time error F6500: BACKSPACE(f2)\r\n"
+            "- the file could not be read (a device or file system error)\r\n"
+            "\r\nExecution traceback:\r\n"
+            "\t\tfrom main program in vellum(203)\r\n");
   EXPECT_EQ(outcome.status, 1);
 }
 

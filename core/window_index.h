@@ -1,0 +1,62 @@
+// An index of the compared windows (columns 1 to 25) of the lines of a
+// block, in both files, as far as a re-synchronisation search has read them.
+// For a window it answers at once which lines of a file carry it first and
+// last, so that a search finds the first agreeing pair of a shell without
+// trying its pairs one by one. Its memory grows with the depth the search
+// reaches, never with the size of the files, and is kept for the next
+// search.
+#ifndef VELLUM_CORE_WINDOW_INDEX_H_
+#define VELLUM_CORE_WINDOW_INDEX_H_
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace vellum::core {
+
+class WindowIndex {
+ public:
+  // Bytes of a compared window.
+  static constexpr std::size_t kWindowSize = 25;
+
+  // Forgets every line, keeping the memory.
+  void Clear();
+
+  // Adds the next line of file `file` (1 or 2): its block position is one
+  // more than the last added for that file. Only lines with `can_agree` set
+  // are found by First and Last; the window of every line is kept.
+  void Add(std::int32_t file, std::string_view window, bool can_agree);
+
+  // The smallest and the largest block position of file `file` whose line
+  // can agree and carries `window`; 0 when there is none.
+  std::int32_t First(std::int32_t file, std::string_view window) const;
+  std::int32_t Last(std::int32_t file, std::string_view window) const;
+
+  // The window of line `position` of file `file`.
+  std::string_view WindowOf(std::int32_t file, std::int32_t position) const;
+
+  // Lines added to file `file` since the last Clear.
+  std::int32_t Count(std::int32_t file) const;
+
+ private:
+  struct Slot {
+    // A line carrying the slot's window: its position, negative for file2;
+    // 0 marks an empty slot.
+    std::int32_t representative = 0;
+    std::int32_t first[2] = {0, 0};
+    std::int32_t last[2] = {0, 0};
+  };
+
+  static std::uint64_t Hash(std::string_view window);
+  // The slot holding `window`, or the empty slot where it would go.
+  std::size_t Find(std::string_view window) const;
+  void Grow();
+
+  std::vector<char> windows_[2];     // kWindowSize bytes per line, in order
+  std::vector<Slot> slots_;          // open addressing, a power of two long
+  std::vector<std::uint32_t> used_;  // slots filled since the last Clear
+};
+
+}  // namespace vellum::core
+
+#endif  // VELLUM_CORE_WINDOW_INDEX_H_

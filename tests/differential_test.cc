@@ -1,0 +1,174 @@
+// The indexed search and the passes over common runs against the plain
+// search stepping through every pair: both must write the same bytes on
+// many generated pairs of files.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "tests/memory_platform.h"
+#include "tests/reference_search.h"
+
+namespace vellum {
+namespace {
+
+using testing::MemoryPlatform;
+
+struct Outcome {
+  std::string out;
+  std::string err;
+  int status = 0;
+  bool operator==(const Outcome&) const = default;
+};
+
+Outcome RunPair(const std::string& file1, const std::string& file2, const Seams& seams) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", file1);
+  platform.AddFile("f2", file2);
+  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
+  return {platform.out, platform.err, status};
+}
+
+// Lines from a small alphabet, so that agreements happen at every depth and
+// every tie-break, with the kinds of line the comparison treats specially.
+class LineMaker {
+ public:
+  explicit LineMaker(std::mt19937& random) : random_(random) {}
+
+  std::string Line() {
+    const std::string window(25, 'w');
+    switch (Pick(20)) {
+      case 0:
+        return "";
+      case 1:
+        return "C";
+      case 2:
+        return "!";
+      case 3:
+        return "  Date (Day of year) Time " + std::to_string(Pick(3));
+      case 4:
+        return std::string("A\0", 2);  // blanked, agrees with "A"
+      case 5:
+        return std::string("\0", 1);  // blanked, ignorable
+      case 6:
+        return window + "tail" + std::to_string(Pick(3));  // differs after column 25
+      case 7:
+        return std::string(25, ' ') + "x";  // agrees with a blank line of file2
+      case 8:
+        return std::string(310, static_cast<char>('K' + Pick(2)));
+      default:
+        return std::string(1, static_cast<char>('A' + Pick(alphabet_)));
+    }
+  }
+
+  std::string File(std::size_t lines) {
+    std::string bytes;
+    const bool crlf = Pick(4) == 0;
+    for (std::size_t i = 0; i < lines; ++i) {
+      bytes += Line() + (crlf ? "\r\n" : "\n");
+    }
+    if (!bytes.empty() && Pick(5) == 0) {
+      bytes.pop_back();  // no line end after the last line
+    }
+    return bytes;
+  }
+
+  // A copy of `bytes` with lines changed, inserted and deleted.
+  std::string Edit(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+      std::size_t lf = bytes.find('\n', start);
+      lf = lf == std::string::npos ? bytes.size() : lf;
+      lines.push_back(bytes.substr(start, lf - start));
+      start = lf + 1;
+    }
+    std::string edited;
+    for (const std::string& line : lines) {
+      const std::uint32_t roll = Pick(10);
+      if (roll == 0) {
+        continue;
+      }
+      if (roll == 1) {
+        edited += Line() + "\n";
+      }
+      edited += (roll == 2 ? Line() : line) + "\n";
+    }
+    return edited;
+  }
+
+  void SetAlphabet(std::uint32_t size) { alphabet_ = size; }
+  std::uint32_t Pick(std::uint32_t n) { return static_cast<std::uint32_t>(random_() % n); }
+
+ private:
+  std::mt19937& random_;
+  std::uint32_t alphabet_ = 3;
+};
+
+TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
+  std::mt19937 random(5);
+  LineMaker maker(random);
+  int compared = 0;
+  for (int trial = 0; trial < 6000; ++trial) {
+    maker.SetAlphabet(2 + maker.Pick(6));
+    const std::string file1 = maker.File(maker.Pick(40));
+    const std::string file2 = maker.Pick(3) == 0 ? maker.File(maker.Pick(40)) : maker.Edit(file1);
+    Seams fast;
+    fast.read_block = 1 + static_cast<std::int32_t>(maker.Pick(3) == 0 ? maker.Pick(40) : 4096);
+    if (maker.Pick(3) == 0) {
+      fast.limits.search_cycles = 1 + static_cast<std::int32_t>(maker.Pick(4));
+    }
+    if (maker.Pick(8) == 0) {
+      fast.limits.passes = 1 + static_cast<std::int32_t>(maker.Pick(20));
+    }
+    Seams plain = fast;
+    plain.search = testing::PlainSearch;
+    plain.limits.skip_common_runs = false;
+    const Outcome expected = RunPair(file1, file2, plain);
+    const Outcome got = RunPair(file1, file2, fast);
+    ASSERT_EQ(got, expected) << "trial " << trial << "\n--- file1\n"
+                             << file1 << "\n--- file2\n"
+                             << file2 << "\n--- expected\n"
+                             << expected.out << "\n--- got\n"
+                             << got.out;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 6000);
+}
+
+TEST(SearchLimit, FullSizeLimitListsTheBlockInsteadOfLosingIt) {
+  // No line in common: the first search gives up at depth 100,001 and lists
+  // what it passes over; the second runs into file2's end and lists the
+  // rest. Every line of both files is listed once.
+  std::string file1;
+  std::string file2;
+  constexpr int kLines = 100'010;
+  for (int i = 0; i < kLines; ++i) {
+    const std::string number = std::to_string(i);
+    file1.append("a").append(number).append("\n");
+    file2.append("b").append(number).append("\n");
+  }
+  const Outcome outcome = RunPair(file1, file2, Seams{});
+  EXPECT_EQ(outcome.status, 0);
+  const std::string notice =
+      "\r\n\r\n**** NO AGREEMENT WITHIN 100001 LINES: BLOCK LISTED UNSYNCHRONISED.\r\na0\r\n";
+  ASSERT_NE(outcome.out.find(notice), std::string::npos);
+  EXPECT_EQ(outcome.out.find(notice, outcome.out.find(notice) + 1), std::string::npos);
+  for (const std::string& line :
+       {std::string("a1"), std::string("a100009"), std::string("b0"), std::string("b100000"),
+        std::string("b100001"), std::string("b100009")}) {
+    EXPECT_NE(outcome.out.find("\r\n" + line + "\r\n"), std::string::npos) << line;
+  }
+  std::size_t listed = 0;
+  for (std::size_t at = outcome.out.find("\r\n"); at != std::string::npos;
+       at = outcome.out.find("\r\n", at + 2)) {
+    const char next = at + 2 < outcome.out.size() ? outcome.out[at + 2] : ' ';
+    listed += next == 'a' || next == 'b' ? 1 : 0;
+  }
+  EXPECT_EQ(listed, 2U * kLines);
+}
+
+}  // namespace
+}  // namespace vellum
