@@ -1,6 +1,6 @@
 // Console output records and raw writes to the standard streams.
 //
-// When standard output is a regular file or a pipe, bytes are collected in
+// When standard output is not a terminal, bytes are collected in
 // the console's output buffer and written in large blocks; the buffer is
 // emptied before anything goes to standard error, before a prompt waits for
 // an answer, and at the end of the run, so the bytes and their order across

@@ -12,8 +12,8 @@ namespace vellum::io {
 // Each input unit reads its file through one buffer of this many bytes.
 inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 
-// Standard output, when it is a file or a pipe, is written in blocks of
-// this many bytes.
+// Standard output, unless it is a terminal, is written in blocks of this
+// many bytes.
 inline constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
 // Units 1 and 2 are the only input units.

@@ -165,10 +165,7 @@ class PosixPlatform final : public Platform {
 
   std::size_t NameLimit() const override { return PATH_MAX; }
 
-  bool StdoutTakesBlocks() override {
-    struct stat info {};
-    return ::fstat(STDOUT_FILENO, &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
-  }
+  bool StdoutTakesBlocks() override { return ::isatty(STDOUT_FILENO) == 0; }
 
   bool StdinIsCharacterDevice() override {
     struct stat info {};

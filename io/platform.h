@@ -63,8 +63,8 @@ class Platform {
   // Reads up to `size` bytes of standard input: the count, 0 when standard
   // input is exhausted, -1 when the read fails.
   virtual std::int64_t ReadStdin(char* data, std::int64_t size) = 0;
-  // Whether standard output may be written in large blocks: a regular file
-  // or a pipe. A terminal or other device gets each record when it ends.
+  // Whether standard output may be written in large blocks: anything but a
+  // terminal, which gets each record when it ends.
   virtual bool StdoutTakesBlocks() = 0;
   // Whether standard input is a character device, such as a terminal.
   virtual bool StdinIsCharacterDevice() = 0;

@@ -266,10 +266,12 @@ TEST(EndToEnd, FullOutputDeviceEndsTheRunWithAWriteFailure) {
   RunOptions options;
   options.stdout_path = "/dev/full";
   const ProgramResult result = RunVellum(folder, {"a", "b"}, options);
+  // The listing is written in blocks, so the failure shows when the stop
+  // writes out what is left, at the even end (statement 157).
   EXPECT_EQ(result.err,
-            "\r\nvellum(114) : run-time error F6422: WRITE(CON)\r\n"
+            "\r\nvellum(157) : run-time error F6422: WRITE(CON)\r\n"
             "- no space left on the device that receives standard output\r\n"
-            "\r\nExecution traceback:\r\n\t\tfrom main program in vellum(114)\r\n");
+            "\r\nExecution traceback:\r\n\t\tfrom main program in vellum(157)\r\n");
   EXPECT_EQ(result.status, 1);
 }
 
