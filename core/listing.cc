@@ -126,7 +126,12 @@ void WriteListedLine(State& s, const Line& line) {
 std::int32_t LASTCOL(State& s, const Line& line) {
   io::RoutineFrame frame(s.io, "LASTCOL", 517);
   frame.At(523);
-  const std::size_t length = TrimmedLength({line.data(), line.size()});
+  // Past what its last record filled, a line buffer is blank.
+  std::size_t filled = line.size();
+  if (&line == &s.LINE1 || &line == &s.LINE2) {
+    filled = io::FilledLength(s.io, &line == &s.LINE1 ? kUnit1 : kUnit2, line);
+  }
+  const std::size_t length = TrimmedLength({line.data(), filled});
   frame.At(531);
   return static_cast<std::int32_t>(length);
 }

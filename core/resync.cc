@@ -27,7 +27,9 @@ std::string_view Window(const Line& line) { return {line.data(), WindowIndex::kW
 // The lines of each file read so far in this block, and the index of them.
 class Search {
  public:
-  Search(State& s, io::RoutineFrame& main) : s_(s), main_(main), index_(s.index) { index_.Clear(); }
+  Search(State& s, io::RoutineFrame& main) : s_(s), main_(main), index_(s.index) {
+    index_.Clear(2 * s.limits.search_cycles + 1);
+  }
 
   // Runs the search; see Resynchronise.
   void Run();

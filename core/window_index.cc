@@ -1,24 +1,45 @@
 // The window index: a hash table over the windows of a block's lines.
 #include "core/window_index.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace vellum::core {
 namespace {
 
-constexpr std::size_t kInitialSlots = 1024;
+// The table is kept at most four fifths full: a search to the full depth
+// fits its at most 200,002 windows in 2^18 slots.
+constexpr std::size_t kFifthsFull = 4;
+constexpr std::size_t kMinimumSlots = 1024;
 
 std::size_t Side(std::int32_t file) { return file == 2 ? 1 : 0; }
 
 }  // namespace
 
-void WindowIndex::Clear() {
+void WindowIndex::FreeSlots::operator()(Slot* slots) const { std::free(slots); }
+
+void WindowIndex::Clear(std::int32_t max_lines) {
   for (const std::uint32_t slot : used_) {
     slots_[slot] = Slot{};
   }
   used_.clear();
   windows_[0].clear();
   windows_[1].clear();
+  const auto wanted = static_cast<std::size_t>(max_lines);
+  if (wanted != max_lines_ || slots_ == nullptr) {
+    max_lines_ = wanted;
+    std::size_t count = kMinimumSlots;
+    while (count * kFifthsFull < 2 * max_lines_ * 5) {
+      count *= 2;
+    }
+    slots_.reset(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
+    if (slots_ == nullptr) {
+      throw std::bad_alloc();
+    }
+    slot_count_ = count;
+  }
 }
 
 std::uint64_t WindowIndex::Hash(std::string_view window) {
@@ -38,61 +59,42 @@ std::string_view WindowIndex::WindowOf(std::int32_t file, std::int32_t position)
   return {windows.data() + static_cast<std::size_t>(position - 1) * kWindowSize, kWindowSize};
 }
 
+std::string_view WindowIndex::WindowOf(const Slot& slot) const {
+  return slot.first[0] != 0 ? WindowOf(1, slot.first[0]) : WindowOf(2, slot.first[1]);
+}
+
 std::int32_t WindowIndex::Count(std::int32_t file) const {
   return static_cast<std::int32_t>(windows_[Side(file)].size() / kWindowSize);
 }
 
 std::size_t WindowIndex::Find(std::string_view window) const {
-  const std::size_t mask = slots_.size() - 1;
+  const std::size_t mask = slot_count_ - 1;
   std::size_t at = Hash(window) & mask;
   for (;;) {
     const Slot& slot = slots_[at];
-    if (slot.representative == 0) {
-      return at;
-    }
-    const std::int32_t file = slot.representative > 0 ? 1 : 2;
-    const std::int32_t position =
-        slot.representative > 0 ? slot.representative : -slot.representative;
-    if (WindowOf(file, position) == window) {
+    if (slot.Empty() || WindowOf(slot) == window) {
       return at;
     }
     at = (at + 1) & mask;
   }
 }
 
-void WindowIndex::Grow() {
-  std::vector<Slot> old;
-  old.swap(slots_);
-  slots_.assign(old.empty() ? kInitialSlots : old.size() * 2, Slot{});
-  used_.clear();
-  for (const Slot& slot : old) {
-    if (slot.representative == 0) {
-      continue;
-    }
-    const std::int32_t file = slot.representative > 0 ? 1 : 2;
-    const std::int32_t position =
-        slot.representative > 0 ? slot.representative : -slot.representative;
-    const std::size_t at = Find(WindowOf(file, position));
-    slots_[at] = slot;
-    used_.push_back(static_cast<std::uint32_t>(at));
-  }
-}
-
 void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree) {
   std::vector<char>& windows = windows_[Side(file)];
+  if (windows.size() == windows.capacity()) {
+    // Grow by doubling, but never past what the deepest search needs.
+    const std::size_t lines = std::max<std::size_t>(1024, 2 * windows.size() / kWindowSize);
+    windows.reserve(std::max(std::min(lines, max_lines_), windows.size() / kWindowSize + 1) *
+                    kWindowSize);
+  }
   windows.insert(windows.end(), window.begin(), window.begin() + kWindowSize);
-  const std::int32_t position = Count(file);
   if (!can_agree) {
     return;
   }
-  // Keep the table at most three quarters full.
-  if ((used_.size() + 1) * 4 > slots_.size() * 3) {
-    Grow();
-  }
+  const std::int32_t position = Count(file);
   const std::size_t at = Find(WindowOf(file, position));
   Slot& slot = slots_[at];
-  if (slot.representative == 0) {
-    slot.representative = file == 2 ? -position : position;
+  if (slot.Empty()) {
     used_.push_back(static_cast<std::uint32_t>(at));
   }
   const std::size_t side = Side(file);
@@ -103,16 +105,10 @@ void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree
 }
 
 std::int32_t WindowIndex::First(std::int32_t file, std::string_view window) const {
-  if (slots_.empty()) {
-    return 0;
-  }
   return slots_[Find(window)].first[Side(file)];
 }
 
 std::int32_t WindowIndex::Last(std::int32_t file, std::string_view window) const {
-  if (slots_.empty()) {
-    return 0;
-  }
   return slots_[Find(window)].last[Side(file)];
 }
 

@@ -9,6 +9,7 @@
 #define VELLUM_CORE_WINDOW_INDEX_H_
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -19,8 +20,9 @@ class WindowIndex {
   // Bytes of a compared window.
   static constexpr std::size_t kWindowSize = 25;
 
-  // Forgets every line, keeping the memory.
-  void Clear();
+  // Forgets every line, keeping the memory. At most `max_lines` lines of
+  // each file will be added, which bounds the memory taken.
+  void Clear(std::int32_t max_lines);
 
   // Adds the next line of file `file` (1 or 2): its block position is one
   // more than the last added for that file. Only lines with `can_agree` set
@@ -39,21 +41,30 @@ class WindowIndex {
   std::int32_t Count(std::int32_t file) const;
 
  private:
+  // The lines that carry one window. A slot with no line is empty (all
+  // zero); the window itself is read from the first line of file1 that
+  // carries it, or else of file2.
   struct Slot {
-    // A line carrying the slot's window: its position, negative for file2;
-    // 0 marks an empty slot.
-    std::int32_t representative = 0;
-    std::int32_t first[2] = {0, 0};
-    std::int32_t last[2] = {0, 0};
+    std::int32_t first[2];
+    std::int32_t last[2];
+    bool Empty() const { return first[0] == 0 && first[1] == 0; }
+  };
+  struct FreeSlots {
+    void operator()(Slot* slots) const;
   };
 
   static std::uint64_t Hash(std::string_view window);
+  std::string_view WindowOf(const Slot& slot) const;
   // The slot holding `window`, or the empty slot where it would go.
   std::size_t Find(std::string_view window) const;
-  void Grow();
 
-  std::vector<char> windows_[2];     // kWindowSize bytes per line, in order
-  std::vector<Slot> slots_;          // open addressing, a power of two long
+  std::size_t max_lines_ = 0;
+  std::vector<char> windows_[2];  // kWindowSize bytes per line, in order
+  // Open addressing over a power of two of slots, sized once for the
+  // deepest search. It is taken zeroed from the system, so only the pages
+  // a search touches become resident.
+  std::unique_ptr<Slot[], FreeSlots> slots_;
+  std::size_t slot_count_ = 0;
   std::vector<std::uint32_t> used_;  // slots filled since the last Clear
 };
 

@@ -2,6 +2,8 @@
 #include "io/records.h"
 
 #include <algorithm>
+#include <string.h>
+
 #include <cstring>
 #include <string>
 
@@ -40,6 +42,9 @@ const char* FindLineEnd(const char* begin, std::size_t size) {
 
 // The last LF in [begin, end), or null.
 const char* FindLastLf(const char* begin, const char* end) {
+#if defined(__GLIBC__)
+  return static_cast<const char*>(::memrchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+#endif
   while (end != begin) {
     --end;
     if (*end == '\n') {
