@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Benchmark vellum against GNU diff, cmp and a plain lockstep loop.
+
+Generates the workloads in a temporary folder, runs every tool on each of
+them alternately, several times, and prints the median wall time, the
+throughput (both files' bytes per second), the peak resident memory and the
+ratio of vellum's time to diff's. Every tool writes its output to a file.
+
+    python3 bench/run_bench.py            # the whole set, 3 runs each
+    python3 bench/run_bench.py --quick    # without the 1 GB workloads
+"""
+
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+MB = 1000 * 1000
+WORDS = ["CALL", "DO", "CONTINUE", "RETURN", "X(I)", "Y(J)", "=", "+", "*", "0.5D0",
+         "ALPHA", "BETA", "GAMMA", "DELTA", "IF", "THEN", "ENDIF", "WRITE(6,*)"]
+
+
+def make_lines(count, seed, prefix=""):
+    """Fortran-like lines, almost all distinct."""
+    rnd = random.Random(seed)
+    lines = []
+    for i in range(count):
+        words = " ".join(rnd.choice(WORDS) for _ in range(rnd.randint(3, 8)))
+        lines.append(f"{prefix}      {words} {i}\n")
+    return lines
+
+
+def lines_for(size):
+    # About 48 bytes a line.
+    return max(1, size // 48)
+
+
+def write(path, lines, copies=1):
+    with open(path, "w") as out:
+        chunk = "".join(lines)
+        for _ in range(copies):
+            out.write(chunk)
+
+
+def changed(lines, every, seed):
+    rnd = random.Random(seed)
+    result = list(lines)
+    for i in range(every // 2, len(result), every):
+        result[i] = f"      CHANGED {rnd.random():.12f} {i}\n"
+    return result
+
+
+def generate(folder, quick):
+    """Returns (name, file1, file2) for each workload."""
+    base100 = make_lines(lines_for(100 * MB), 1)
+    workloads = []
+
+    def pair(name, lines1, lines2, copies=1):
+        stem = "".join(c if c.isalnum() else "_" for c in name)
+        a = os.path.join(folder, stem + ".1")
+        b = os.path.join(folder, stem + ".2")
+        write(a, lines1, copies)
+        write(b, lines2, copies)
+        workloads.append((name, a, b))
+
+    pair("W1 identical 100 MB", base100, base100)
+    pair("W2 1/10000 changed 100 MB", base100, changed(base100, 10000, 2))
+    if not quick:
+        pair("W1 identical 1 GB", base100, base100, copies=10)
+        pair("W2 1/10000 changed 1 GB", base100, changed(base100, 10000, 2), copies=10)
+    pair("W3 1/10 changed 100 MB", base100, changed(base100, 10, 3))
+    middle = len(base100) // 2
+    for block in (1000, 10000, 100000):
+        inserted = make_lines(block, 4, prefix="INS")
+        pair(f"W4 {block} inserted 100 MB", base100,
+             base100[:middle] + inserted + base100[middle:])
+    pair("W5 nothing in common 10 MB", make_lines(lines_for(10 * MB), 5, "A"),
+         make_lines(lines_for(10 * MB), 6, "B"))
+    shuffled = list(base100)
+    random.Random(7).shuffle(shuffled)
+    pair("W6 shuffled 100 MB", base100, shuffled)
+    return workloads
+
+
+def measure(command, out_path):
+    """Wall seconds and peak resident kilobytes of one run."""
+    with open(out_path, "wb") as out:
+        start = time.perf_counter()
+        process = subprocess.Popen(command, stdout=out, stderr=subprocess.DEVNULL,
+                                   stdin=subprocess.DEVNULL)
+        _, status, usage = os.wait4(process.pid, 0)
+        wall = time.perf_counter() - start
+    return wall, usage.ru_maxrss, os.waitstatus_to_exitcode(status)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default="build/release", help="folder holding vellum")
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--quick", action="store_true", help="leave out the 1 GB workloads")
+    parser.add_argument("--dir", default=None, help="where to generate the workloads")
+    args = parser.parse_args()
+
+    vellum = os.path.abspath(os.path.join(args.build, "vellum"))
+    lockstep = os.path.abspath(os.path.join(args.build, "vellum_lockstep"))
+    for program in (vellum, lockstep):
+        if not os.access(program, os.X_OK):
+            sys.exit(f"{program} not found: build with cmake --preset release && "
+                     "cmake --build --preset release")
+
+    folder = tempfile.mkdtemp(prefix="vellum-bench-", dir=args.dir)
+    try:
+        print(f"generating workloads in {folder} ...", flush=True)
+        workloads = generate(folder, args.quick)
+        out_path = os.path.join(folder, "output")
+        header = f"{'workload':30} {'tool':9} {'median s':>9} {'MB/s':>8} {'peak MB':>8} {'vs diff':>8}"
+        print(header)
+        print("-" * len(header))
+        for name, a, b in workloads:
+            size = os.path.getsize(a) + os.path.getsize(b)
+            tools = {"vellum": [vellum, a, b], "diff": ["diff", a, b], "lockstep": [lockstep, a, b]}
+            if name.startswith(("W1", "W2")):
+                tools["cmp"] = ["cmp", a, b]
+            times = {tool: [] for tool in tools}
+            memory = {tool: 0 for tool in tools}
+            order = list(tools)
+            for run in range(args.runs):
+                for tool in order[run % len(order):] + order[:run % len(order)]:
+                    wall, peak, status = measure(tools[tool], out_path)
+                    if tool == "vellum" and status != 0:
+                        sys.exit(f"vellum failed on {name} with status {status}")
+                    times[tool].append(wall)
+                    memory[tool] = max(memory[tool], peak)
+            diff_median = statistics.median(times["diff"])
+            for tool in tools:
+                median = statistics.median(times[tool])
+                ratio = f"{median / diff_median:8.3f}" if tool == "vellum" else ""
+                print(f"{name:30} {tool:9} {median:9.3f} {size / MB / median:8.0f} "
+                      f"{memory[tool] / 1000:8.1f} {ratio}", flush=True)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
