@@ -18,11 +18,12 @@ std::size_t Side(std::int32_t file) { return file == 2 ? 1 : 0; }
 
 }  // namespace
 
-void WindowIndex::FreeSlots::operator()(Slot* slots) const { std::free(slots); }
+void WindowIndex::Free::operator()(void* memory) const { std::free(memory); }
 
 void WindowIndex::Clear(std::int32_t max_lines) {
   for (const std::uint32_t slot : used_) {
     slots_[slot] = Slot{};
+    tags_[slot] = 0;
   }
   used_.clear();
   windows_[0].clear();
@@ -35,7 +36,8 @@ void WindowIndex::Clear(std::int32_t max_lines) {
       count *= 2;
     }
     slots_.reset(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
-    if (slots_ == nullptr) {
+    tags_.reset(static_cast<std::uint8_t*>(std::calloc(count, 1)));
+    if (slots_ == nullptr || tags_ == nullptr) {
       throw std::bad_alloc();
     }
     slot_count_ = count;
@@ -67,12 +69,17 @@ std::int32_t WindowIndex::Count(std::int32_t file) const {
   return static_cast<std::int32_t>(windows_[Side(file)].size() / kWindowSize);
 }
 
-std::size_t WindowIndex::Find(std::string_view window) const {
+std::size_t WindowIndex::Find(std::string_view window, std::uint8_t* tag) const {
+  const std::uint64_t hash = Hash(window);
+  const auto wanted = static_cast<std::uint8_t>((hash >> 56) | 1);
+  if (tag != nullptr) {
+    *tag = wanted;
+  }
   const std::size_t mask = slot_count_ - 1;
-  std::size_t at = Hash(window) & mask;
+  std::size_t at = hash & mask;
   for (;;) {
-    const Slot& slot = slots_[at];
-    if (slot.Empty() || WindowOf(slot) == window) {
+    const std::uint8_t held = tags_[at];
+    if (held == 0 || (held == wanted && WindowOf(slots_[at]) == window)) {
       return at;
     }
     at = (at + 1) & mask;
@@ -92,9 +99,11 @@ void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree
     return;
   }
   const std::int32_t position = Count(file);
-  const std::size_t at = Find(WindowOf(file, position));
+  std::uint8_t tag = 0;
+  const std::size_t at = Find(WindowOf(file, position), &tag);
   Slot& slot = slots_[at];
-  if (slot.Empty()) {
+  if (tags_[at] == 0) {
+    tags_[at] = tag;
     used_.push_back(static_cast<std::uint32_t>(at));
   }
   const std::size_t side = Side(file);

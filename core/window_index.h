@@ -41,29 +41,31 @@ class WindowIndex {
   std::int32_t Count(std::int32_t file) const;
 
  private:
-  // The lines that carry one window. A slot with no line is empty (all
-  // zero); the window itself is read from the first line of file1 that
-  // carries it, or else of file2.
+  // The lines that carry one window; the window itself is read from the
+  // first line of file1 that carries it, or else of file2.
   struct Slot {
     std::int32_t first[2];
     std::int32_t last[2];
-    bool Empty() const { return first[0] == 0 && first[1] == 0; }
   };
-  struct FreeSlots {
-    void operator()(Slot* slots) const;
+  struct Free {
+    void operator()(void* memory) const;
   };
 
   static std::uint64_t Hash(std::string_view window);
   std::string_view WindowOf(const Slot& slot) const;
-  // The slot holding `window`, or the empty slot where it would go.
-  std::size_t Find(std::string_view window) const;
+  // The slot holding `window`, or the empty slot where it would go; `tag`
+  // receives the tag the window's slot carries.
+  std::size_t Find(std::string_view window, std::uint8_t* tag = nullptr) const;
 
   std::size_t max_lines_ = 0;
   std::vector<char> windows_[2];  // kWindowSize bytes per line, in order
   // Open addressing over a power of two of slots, sized once for the
-  // deepest search. It is taken zeroed from the system, so only the pages
-  // a search touches become resident.
-  std::unique_ptr<Slot[], FreeSlots> slots_;
+  // deepest search. Each slot has a one-byte tag from its window's hash, 0
+  // while it is empty, so that probing rarely compares windows. Both are
+  // taken zeroed from the system: only the pages a search touches become
+  // resident.
+  std::unique_ptr<Slot[], Free> slots_;
+  std::unique_ptr<std::uint8_t[], Free> tags_;
   std::size_t slot_count_ = 0;
   std::vector<std::uint32_t> used_;  // slots filled since the last Clear
 };

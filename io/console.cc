@@ -78,6 +78,30 @@ void WriteStderr(Io& io, std::string_view bytes) {
 }
 
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
+  // Most records fit the room left in the output buffer: copy them there.
+  std::size_t size = io.line_end_owed ? kLineEnd.size() : 0;
+  for (const std::string_view part : parts) {
+    size += part.size();
+  }
+  if (io.buffer_stdout && size <= io.out_buffer.size() - io.out_fill) {
+    char* at = io.out_buffer.data() + io.out_fill;
+    if (io.line_end_owed) {
+      std::memcpy(at, kLineEnd.data(), kLineEnd.size());
+      at += kLineEnd.size();
+    }
+    bool control_consumed = false;
+    for (std::string_view part : parts) {
+      if (!control_consumed && !part.empty()) {
+        part.remove_prefix(1);
+        control_consumed = true;
+      }
+      std::memcpy(at, part.data(), part.size());
+      at += part.size();
+    }
+    io.out_fill = static_cast<std::size_t>(at - io.out_buffer.data());
+    io.line_end_owed = true;
+    return;
+  }
   if (io.line_end_owed) {
     WriteStdout(io, kLineEnd);
   }

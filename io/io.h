@@ -66,9 +66,9 @@ struct Io {
   bool stdout_failed = false;
 };
 
-// The unit numbered `number` (1 or 2).
+// The unit numbered `number`: 2 is unit 2, anything else unit 1.
 inline Unit& UnitOf(Io& io, std::int32_t number) {
-  return io.units.at(static_cast<std::size_t>(number - 1));
+  return io.units[number == 2 ? 1 : 0];
 }
 
 }  // namespace vellum::io

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <string.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <cstring>
 #include <string>
@@ -32,12 +35,28 @@ bool Refill(Io& io, Unit& unit) {
   return unit.fill > 0;
 }
 
-// The first CR or LF in [begin, end), or null.
+// The first CR or LF in [begin, begin + size), or null. Both are looked for
+// in one pass, 16 bytes at a time where the processor allows.
 const char* FindLineEnd(const char* begin, std::size_t size) {
-  const char* lf = static_cast<const char*>(std::memchr(begin, '\n', size));
-  const std::size_t before_lf = lf == nullptr ? size : static_cast<std::size_t>(lf - begin);
-  const char* cr = static_cast<const char*>(std::memchr(begin, '\r', before_lf));
-  return cr != nullptr ? cr : lf;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; i + 16 <= size; i += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + i));
+    const int hits =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
+    if (hits != 0) {
+      return begin + i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+    }
+  }
+#endif
+  for (; i < size; ++i) {
+    if (begin[i] == '\n' || begin[i] == '\r') {
+      return begin + i;
+    }
+  }
+  return nullptr;
 }
 
 // The last LF in [begin, end), or null.
@@ -123,11 +142,6 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
     unit.pos = unit.fill;
   }
   return true;
-}
-
-std::size_t FilledLength(Io& io, std::int32_t unit_number, std::span<const char> line) {
-  const Unit& unit = UnitOf(io, unit_number);
-  return unit.last_line == line.data() ? std::min(unit.last_length, line.size()) : line.size();
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {

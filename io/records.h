@@ -6,6 +6,7 @@
 #ifndef VELLUM_IO_RECORDS_H_
 #define VELLUM_IO_RECORDS_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -25,7 +26,10 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 // How much of `line` may hold other bytes than blanks: the data length of
 // the last record unit `unit` read into it, or all of it when the unit did
 // not read into that line.
-std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char> line);
+inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char> line) {
+  const Unit& held = UnitOf(io, unit);
+  return held.last_line == line.data() ? std::min(held.last_length, line.size()) : line.size();
+}
 
 // Moves unit `unit` back one record, so that the next READ_RECORD returns the
 // record last read again. When the end-of-file flag is set it only clears
