@@ -67,9 +67,7 @@ struct Io {
 };
 
 // The unit numbered `number`: 2 is unit 2, anything else unit 1.
-inline Unit& UnitOf(Io& io, std::int32_t number) {
-  return io.units[number == 2 ? 1 : 0];
-}
+inline Unit& UnitOf(Io& io, std::int32_t number) { return io.units[number == 2 ? 1 : 0]; }
 
 }  // namespace vellum::io
 

@@ -14,7 +14,7 @@ inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 
 // Standard output, unless it is a terminal, is written in blocks of this
 // many bytes.
-inline constexpr std::size_t kOutputBufferSize = 64 * 1024;
+inline constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
 // Units 1 and 2 are the only input units.
 inline constexpr std::int32_t kUnitCount = 2;

@@ -1,8 +1,8 @@
 // Record input and moving back over records through one read buffer.
 #include "io/records.h"
 
-#include <algorithm>
 #include <string.h>
+#include <algorithm>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif

@@ -11,6 +11,7 @@
 #include "io/open.h"
 #include "io/termination.h"
 #include "tests/memory_platform.h"
+#include "tests/record_model.h"
 
 namespace vellum::io {
 namespace {
@@ -206,45 +207,6 @@ TEST(BackspaceInput, MovesBackOverALastLineWithoutLineEnd) {
   EXPECT_EQ(reader.Read(), Padded("a"));
 }
 
-// The simplest reading of the record rules, over the whole file at once.
-class RecordModel {
- public:
-  explicit RecordModel(std::string bytes) : bytes_(std::move(bytes)) {}
-
-  std::string Read() {
-    if (eof_ || pos_ == bytes_.size()) {
-      eof_ = true;
-      return "EOF";
-    }
-    std::string data;
-    std::size_t i = pos_;
-    while (i < bytes_.size() && data.size() < kWidth && bytes_[i] != '\r' && bytes_[i] != '\n') {
-      data += bytes_[i++];
-    }
-    const std::size_t lf = bytes_.find('\n', i);
-    pos_ = lf == std::string::npos ? bytes_.size() : lf + 1;
-    return Padded(data);
-  }
-
-  void Back() {
-    if (eof_) {
-      eof_ = false;
-      return;
-    }
-    if (pos_ == 0) {
-      return;
-    }
-    const std::size_t before = pos_ - 1;  // the line end of the record last read
-    const std::size_t lf = before == 0 ? std::string::npos : bytes_.rfind('\n', before - 1);
-    pos_ = lf == std::string::npos ? 0 : lf + 1;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t pos_ = 0;
-  bool eof_ = false;
-};
-
 TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
   std::mt19937 random(20261208);
   const std::string alphabet = std::string("ab \r\n\n\0", 7);
@@ -259,7 +221,7 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
       bytes += (long_lines && c == '\n' && random() % 8 != 0) ? 'z' : c;
     }
     RecordReader reader(bytes, block);
-    RecordModel model(bytes);
+    testing::RecordModel model(bytes, kWidth);
     for (int step = 0; step < 400; ++step) {
       if (random() % 3 == 0) {
         reader.Back();
