@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,6 +27,10 @@ struct MemoryFileSpec {
   std::uint64_t index = 0;  // identity; 0 takes a fresh one
   // Reads after this many successful ones fail; -1 never fails.
   std::int64_t fail_after_reads = -1;
+  // After this many reads, `change` rewrites the bytes, as another program
+  // writing the file meanwhile would; -1 never.
+  std::int64_t change_after_reads = -1;
+  std::function<void(std::string&)> change;
 };
 
 inline MemoryFileSpec FileBytes(std::string bytes, std::int64_t fail_from = -1) {
@@ -37,13 +42,16 @@ inline MemoryFileSpec FileBytes(std::string bytes, std::int64_t fail_from = -1) 
 
 class MemoryFile final : public io::InputFile {
  public:
-  explicit MemoryFile(const MemoryFileSpec* spec, std::int64_t* reads)
-      : spec_(spec), reads_(reads) {}
+  explicit MemoryFile(MemoryFileSpec* spec, std::int64_t* reads) : spec_(spec), reads_(reads) {}
   std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) override {
     ++*reads_;
-    if (spec_->fail_after_reads >= 0 && done_++ >= spec_->fail_after_reads) {
+    if (spec_->change && done_ == spec_->change_after_reads) {
+      spec_->change(spec_->bytes);
+    }
+    if (spec_->fail_after_reads >= 0 && done_ >= spec_->fail_after_reads) {
       return -1;
     }
+    ++done_;
     const auto length = static_cast<std::int64_t>(spec_->bytes.size());
     if (spec_->fail_from >= 0 && offset + size > spec_->fail_from) {
       return -1;
@@ -57,7 +65,7 @@ class MemoryFile final : public io::InputFile {
   }
 
  private:
-  const MemoryFileSpec* spec_;
+  MemoryFileSpec* spec_;
   std::int64_t* reads_;
   std::int64_t done_ = 0;
 };
