@@ -45,6 +45,20 @@ std::optional<std::string> DeviceName(std::string_view name) {
   return std::string(base);
 }
 
+std::string DeviceOpenName(std::string_view device) {
+  if (EqualsIgnoringCase(device, "CON") || EqualsIgnoringCase(device, "ERR")) {
+    return {};
+  }
+  if (EqualsIgnoringCase(device, "AUX") || EqualsIgnoringCase(device, "LINE")) {
+    return "COM1";
+  }
+  std::string name(device);
+  for (char& c : name) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return name;
+}
+
 bool SameDevice(std::string_view a, std::string_view b) {
   return EqualsIgnoringCase(a, b) && !EqualsIgnoringCase(a, "NUL");
 }

@@ -17,6 +17,11 @@ namespace vellum::io {
 // the case as given), or nothing for an ordinary file name.
 std::optional<std::string> DeviceName(std::string_view name);
 
+// What a device name is opened as: PRN, COM1 to COM4, LPT1 to LPT4 and NUL
+// as themselves, AUX and LINE as COM1; nothing for CON and ERR, which are
+// the console's own streams.
+std::string DeviceOpenName(std::string_view device);
+
 // Whether two device names denote the same device. The null device can be
 // named for both files.
 bool SameDevice(std::string_view a, std::string_view b);

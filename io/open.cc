@@ -23,7 +23,7 @@ struct Answer {
 
 // One console read: the typed line with its line end dropped.
 std::optional<Answer> ReadConsoleAnswer(Io& io) {
-  const std::size_t limit = io.platform.NameLimit();
+  const std::size_t limit = io.platform.NameLimit(NameSource::kConsoleAnswer);
   std::vector<char> buffer(limit + 2);
   const std::int64_t got =
       io.platform.ReadStdin(buffer.data(), static_cast<std::int64_t>(buffer.size()));
@@ -48,7 +48,7 @@ std::optional<Answer> ReadConsoleAnswer(Io& io) {
 // consumed (the LF of a CR LF pair). An answer ended by the end of input is
 // still an answer.
 std::optional<Answer> ReadPipedAnswer(Io& io) {
-  const std::size_t limit = io.platform.NameLimit();
+  const std::size_t limit = io.platform.NameLimit(NameSource::kPipedAnswer);
   Answer answer;
   bool got_any = false;
   for (;;) {
@@ -95,8 +95,13 @@ std::optional<Answer> ReadAnswer(Io& io) {
 std::string ObtainName(Io& io, std::int32_t unit) {
   std::string name;
   if (io.arg_cursor < static_cast<std::int32_t>(io.args.size())) {
-    name = TrimBlanks(io.args[static_cast<std::size_t>(io.arg_cursor)]);
+    const std::string& arg = io.args[static_cast<std::size_t>(io.arg_cursor)];
     ++io.arg_cursor;
+    name = TrimBlanks(arg);
+    if (arg.size() > io.platform.NameLimit(NameSource::kArgument)) {
+      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
+                         "the file name is longer than this system accepts"});
+    }
   } else if (io.line_end_owed) {
     WriteStdout(io, kLineEnd);
   }
@@ -171,6 +176,11 @@ void OPEN_INPUT(Io& io, std::int32_t unit_number) {
       if (other.open && other.is_device && SameDevice(other.name, *device)) {
         RaiseSameFile(io, *device);
       }
+    }
+    const std::string opened_as = DeviceOpenName(*device);
+    if (!opened_as.empty() && io.platform.OpenDevice(opened_as) != OpenStatus::kOk) {
+      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
+                         "the device does not exist or cannot be opened"});
     }
     unit = Unit{};
     unit.open = true;

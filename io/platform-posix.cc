@@ -163,7 +163,12 @@ class PosixPlatform final : public Platform {
     }
   }
 
-  std::size_t NameLimit() const override { return PATH_MAX; }
+  // Names are used whole up to the system's path limit, whatever their source.
+  std::size_t NameLimit(NameSource /*source*/) const override { return PATH_MAX; }
+
+  // There are no such devices here: a device word is recognised, and the
+  // unit then fails at its rewind like any device.
+  OpenStatus OpenDevice(const std::string& /*device*/) override { return OpenStatus::kOk; }
 
   bool StdoutTakesBlocks() override { return ::isatty(STDOUT_FILENO) == 0; }
 
@@ -176,5 +181,9 @@ class PosixPlatform final : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> MakeNativePlatform() { return std::make_unique<PosixPlatform>(); }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
 
 }  // namespace vellum::io

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellum::io {
 
@@ -46,6 +47,9 @@ struct OpenResult {
 
 enum class Stream { kStdout, kStderr };
 
+// Where a file name comes from; each source has its own length limit.
+enum class NameSource { kArgument, kPipedAnswer, kConsoleAnswer };
+
 enum class WriteStatus { kOk, kDeviceFull, kAccessDenied, kOther };
 
 class Platform {
@@ -68,13 +72,20 @@ class Platform {
   virtual bool StdoutTakesBlocks() = 0;
   // Whether standard input is a character device, such as a terminal.
   virtual bool StdinIsCharacterDevice() = 0;
-  // The longest file name the platform accepts, in bytes. Longer names are
+  // The longest file name taken from `source`, in bytes. Longer names are
   // refused, never cut short.
-  virtual std::size_t NameLimit() const = 0;
+  virtual std::size_t NameLimit(NameSource source) const = 0;
+  // Opens the device that a device word stands for (for example COM1 for
+  // AUX), to learn whether it exists; the unit reads nothing from it.
+  virtual OpenStatus OpenDevice(const std::string& device) = 0;
 };
 
 // The platform of the running process.
 std::unique_ptr<Platform> MakeNativePlatform();
+
+// The program's arguments, argument 0 first, as UTF-8 where the platform
+// gives them in another form.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 }  // namespace vellum::io
 

@@ -129,7 +129,8 @@ class MemoryPlatform final : public io::Platform {
 
   bool StdinIsCharacterDevice() override { return stdin_is_device; }
   bool StdoutTakesBlocks() override { return stdout_takes_blocks; }
-  std::size_t NameLimit() const override { return name_limit; }
+  std::size_t NameLimit(io::NameSource /*source*/) const override { return name_limit; }
+  io::OpenStatus OpenDevice(const std::string& /*device*/) override { return io::OpenStatus::kOk; }
 
   std::string out;
   std::string err;

@@ -147,7 +147,7 @@ TEST_F(Naming, LineOfCtrlZEndsStandardInput) {
 
 TEST_F(Naming, NameTooLongFailsWith6416WithoutBeingCut) {
   const std::string long_name(5000, 'n');
-  ExpectFailure(Run({"a", long_name}), "", Report(75, "F6416: OPEN(", long_name, kNotFound));
+  ExpectFailure(Run({"a", long_name}), "", Report(75, "F6416: OPEN(", long_name, kTooLong));
   const ProgramResult answered = Run({"a"}, long_name + "\n", true);
   EXPECT_EQ(answered.out, Prompt(2));
   EXPECT_EQ(answered.err.rfind("\r\nvellum(75) : run-time error F6416: OPEN(nnnn", 0), 0U);
