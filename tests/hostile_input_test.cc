@@ -40,11 +40,11 @@ TEST(ChangingFile, ShrinkingOrGrowingWhileComparedEndsCleanly) {
     for (std::int64_t after = 0; after < 40; ++after) {
       for (const bool second : {false, true}) {
         MemoryPlatform platform;
-        MemoryFileSpec spec = FileBytes(second ? file2 : file1);
-        spec.change_after_reads = after;
-        spec.change = changes[change];
-        platform.AddFile("f1", second ? FileBytes(file1) : spec);
-        platform.AddFile("f2", second ? spec : FileBytes(file2));
+        MemoryFileSetup setup = FileBytes(second ? file2 : file1);
+        setup.change_after_reads = after;
+        setup.change = changes[change];
+        platform.AddFile("f1", second ? FileBytes(file1) : setup);
+        platform.AddFile("f2", second ? setup : FileBytes(file2));
         Seams seams;
         seams.read_block = 256;
         const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);

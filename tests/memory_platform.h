@@ -19,7 +19,7 @@
 
 namespace vellum::testing {
 
-struct MemoryFileSpec {
+struct MemoryFileSetup {
   std::string bytes;
   // Reads that reach this offset fail; -1 never fails.
   std::int64_t fail_from = -1;
@@ -33,39 +33,39 @@ struct MemoryFileSpec {
   std::function<void(std::string&)> change;
 };
 
-inline MemoryFileSpec FileBytes(std::string bytes, std::int64_t fail_from = -1) {
-  MemoryFileSpec spec;
-  spec.bytes = std::move(bytes);
-  spec.fail_from = fail_from;
-  return spec;
+inline MemoryFileSetup FileBytes(std::string bytes, std::int64_t fail_from = -1) {
+  MemoryFileSetup setup;
+  setup.bytes = std::move(bytes);
+  setup.fail_from = fail_from;
+  return setup;
 }
 
 class MemoryFile final : public io::InputFile {
  public:
-  explicit MemoryFile(MemoryFileSpec* spec, std::int64_t* reads) : spec_(spec), reads_(reads) {}
+  explicit MemoryFile(MemoryFileSetup* setup, std::int64_t* reads) : setup_(setup), reads_(reads) {}
   std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) override {
     ++*reads_;
-    if (spec_->change && done_ == spec_->change_after_reads) {
-      spec_->change(spec_->bytes);
+    if (setup_->change && done_ == setup_->change_after_reads) {
+      setup_->change(setup_->bytes);
     }
-    if (spec_->fail_after_reads >= 0 && done_ >= spec_->fail_after_reads) {
+    if (setup_->fail_after_reads >= 0 && done_ >= setup_->fail_after_reads) {
       return -1;
     }
     ++done_;
-    const auto length = static_cast<std::int64_t>(spec_->bytes.size());
-    if (spec_->fail_from >= 0 && offset + size > spec_->fail_from) {
+    const auto length = static_cast<std::int64_t>(setup_->bytes.size());
+    if (setup_->fail_from >= 0 && offset + size > setup_->fail_from) {
       return -1;
     }
     if (offset >= length) {
       return 0;
     }
     const std::int64_t n = std::min(size, length - offset);
-    std::memcpy(data, spec_->bytes.data() + offset, static_cast<std::size_t>(n));
+    std::memcpy(data, setup_->bytes.data() + offset, static_cast<std::size_t>(n));
     return n;
   }
 
  private:
-  MemoryFileSpec* spec_;
+  MemoryFileSetup* setup_;
   std::int64_t* reads_;
   std::int64_t done_ = 0;
 };
@@ -73,15 +73,15 @@ class MemoryFile final : public io::InputFile {
 class MemoryPlatform final : public io::Platform {
  public:
   void AddFile(const std::string& name, std::string bytes) {
-    MemoryFileSpec spec;
-    spec.bytes = std::move(bytes);
-    AddFile(name, std::move(spec));
+    MemoryFileSetup setup;
+    setup.bytes = std::move(bytes);
+    AddFile(name, std::move(setup));
   }
-  void AddFile(const std::string& name, MemoryFileSpec spec) {
-    if (spec.index == 0) {
-      spec.index = ++next_index_;
+  void AddFile(const std::string& name, MemoryFileSetup setup) {
+    if (setup.index == 0) {
+      setup.index = ++next_index_;
     }
-    files_[name] = std::move(spec);
+    files_[name] = std::move(setup);
   }
 
   std::optional<io::FileIdentity> Identify(const std::string& name) override {
@@ -144,7 +144,7 @@ class MemoryPlatform final : public io::Platform {
   std::vector<io::Stream> streams_written;  // the stream of each write, in order
 
  private:
-  std::map<std::string, MemoryFileSpec> files_;
+  std::map<std::string, MemoryFileSetup> files_;
   std::uint64_t next_index_ = 0;
 };
 

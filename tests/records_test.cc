@@ -16,7 +16,7 @@
 namespace vellum::io {
 namespace {
 
-using testing::MemoryFileSpec;
+using testing::MemoryFileSetup;
 using testing::MemoryPlatform;
 
 constexpr std::size_t kWidth = 300;
@@ -36,10 +36,10 @@ class RecordReader {
  public:
   explicit RecordReader(const std::string& bytes, std::int32_t block = kBlock)
       : RecordReader(testing::FileBytes(bytes), block) {}
-  explicit RecordReader(MemoryFileSpec spec, std::int32_t block = kBlock)
+  explicit RecordReader(MemoryFileSetup setup, std::int32_t block = kBlock)
       : io_(platform_, {"vellum", "f"}) {
     io_.read_block = block;
-    platform_.AddFile("f", std::move(spec));
+    platform_.AddFile("f", std::move(setup));
     OPEN_INPUT(io_, 1);
     line_.fill('#');
   }
@@ -250,9 +250,9 @@ TEST(ReadRecord, ReadErrorEndsTheRunWithAReadFailure) {
 TEST(BackspaceInput, ReadErrorEndsTheRunWithABackspaceFailure) {
   // Three reads succeed: two blocks and the read that finds the end. Moving
   // back then has to read the last block again, and that read fails.
-  MemoryFileSpec spec = testing::FileBytes(std::string(1200, 'a') + "\nb\n");
-  spec.fail_after_reads = 3;
-  RecordReader reader(spec);
+  MemoryFileSetup setup = testing::FileBytes(std::string(1200, 'a') + "\nb\n");
+  setup.fail_after_reads = 3;
+  RecordReader reader(setup);
   EXPECT_EQ(reader.Read(), Padded(std::string(1200, 'a')));
   EXPECT_EQ(reader.Read(), Padded("b"));
   EXPECT_EQ(reader.Read(), "EOF");

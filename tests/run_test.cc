@@ -123,9 +123,9 @@ TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
   // block again fails.
   MemoryPlatform platform;
   platform.AddFile("f1", "ant\nowl\nelk\n");
-  testing::MemoryFileSpec spec = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
-  spec.fail_after_reads = 2;
-  platform.AddFile("f2", spec);
+  testing::MemoryFileSetup setup = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
+  setup.fail_after_reads = 2;
+  platform.AddFile("f2", setup);
   const Outcome outcome = RunWith(platform, {}, testing::PlainSearch);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(485) : run-time error F6500: BACKSPACE(f2)\r\n"
@@ -142,9 +142,9 @@ TEST(FailureReport, MoveBackErrorAsTheSearchStartsNamesTheMainProgram) {
   // that line began in the first block, and reading it again fails.
   MemoryPlatform platform;
   platform.AddFile("f1", "ant\nowl\nelk\n");
-  testing::MemoryFileSpec spec = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
-  spec.fail_after_reads = 2;
-  platform.AddFile("f2", spec);
+  testing::MemoryFileSetup setup = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
+  setup.fail_after_reads = 2;
+  platform.AddFile("f2", setup);
   const Outcome outcome = RunWith(platform);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(203) : run-time error F6500: BACKSPACE(f2)\r\n"
@@ -204,10 +204,10 @@ TEST(FailureReport, OtherWriteShortfallsAreIgnored) {
 
 TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
   MemoryPlatform platform;
-  testing::MemoryFileSpec spec = testing::FileBytes("a\n");
-  spec.index = 7;
-  platform.AddFile("f1", spec);
-  platform.AddFile("f2", spec);  // another name for the same file
+  testing::MemoryFileSetup setup = testing::FileBytes("a\n");
+  setup.index = 7;
+  platform.AddFile("f1", setup);
+  platform.AddFile("f2", setup);  // another name for the same file
   const Outcome outcome = RunWith(platform);
   EXPECT_EQ(outcome.out, "");
   EXPECT_NE(outcome.err.find("vellum(75) : run-time error F6413: OPEN(f2)\r\n"), std::string::npos);
@@ -296,9 +296,9 @@ TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
   MemoryPlatform platform;
   platform.stdout_takes_blocks = true;
   platform.AddFile("f1", "a\nb\n");
-  testing::MemoryFileSpec spec = testing::FileBytes("a\nb\n");
-  spec.fail_after_reads = 1;
-  platform.AddFile("f2", spec);
+  testing::MemoryFileSetup setup = testing::FileBytes("a\nb\n");
+  setup.fail_after_reads = 1;
+  platform.AddFile("f2", setup);
   EXPECT_EQ(RunWith(platform).status, 1);
   EXPECT_EQ(platform.out, "\r\n" + kRule + "\r\n");
   const std::vector<io::Stream> expected = {io::Stream::kStdout, io::Stream::kStderr,
