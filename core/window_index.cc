@@ -13,6 +13,8 @@ namespace {
 // fits its at most 200,002 windows in 2^18 slots.
 constexpr std::size_t kFifthsFull = 4;
 constexpr std::size_t kMinimumSlots = 1024;
+// Window storage starts with room for this many lines of a file.
+constexpr std::size_t kMinimumLines = 1024;
 
 std::size_t Side(std::int32_t file) { return file == 2 ? 1 : 0; }
 
@@ -90,7 +92,8 @@ void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree
   std::vector<char>& windows = windows_[Side(file)];
   if (windows.size() == windows.capacity()) {
     // Grow by doubling, but never past what the deepest search needs.
-    const std::size_t lines = std::max<std::size_t>(1024, 2 * windows.size() / kWindowSize);
+    const std::size_t lines =
+        std::max<std::size_t>(kMinimumLines, 2 * windows.size() / kWindowSize);
     windows.reserve(std::max(std::min(lines, max_lines_), windows.size() / kWindowSize + 1) *
                     kWindowSize);
   }
