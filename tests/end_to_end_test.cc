@@ -37,7 +37,7 @@ std::vector<std::string> Listing(std::vector<std::string> body) {
   return lines;
 }
 
-std::vector<std::string> Concat(std::vector<std::vector<std::string>> parts) {
+std::vector<std::string> Concat(const std::vector<std::vector<std::string>>& parts) {
   std::vector<std::string> all;
   for (const auto& part : parts) {
     all.insert(all.end(), part.begin(), part.end());

@@ -155,12 +155,12 @@ TEST(BackspaceInput, AfterEndOfFileTheFirstCallOnlyClearsTheFlag) {
   EXPECT_EQ(reader.Read(), "EOF") << "one call after the end only clears the flag";
   reader.Back();
   reader.Back();
-  EXPECT_EQ(reader.Read(), Padded(bytes.substr(49 * 100, 99)));
+  EXPECT_EQ(reader.Read(), Padded(bytes.substr(std::size_t{49} * 100, 99)));
   EXPECT_EQ(reader.Read(), "EOF");
   reader.Back();
   reader.Back();
   reader.Back();
-  EXPECT_EQ(reader.Read(), Padded(bytes.substr(48 * 100, 99)));
+  EXPECT_EQ(reader.Read(), Padded(bytes.substr(std::size_t{48} * 100, 99)));
 }
 
 TEST(BackspaceInput, DoesNothingAtTheStartOfTheFile) {
