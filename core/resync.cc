@@ -48,7 +48,7 @@ class Search {
   void EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2, std::int32_t statement);
   bool CanAgree(std::int32_t position) const;
 
-  std::int32_t& Read(std::int32_t file) { return file == kUnit1 ? read1_ : read2_; }
+  std::int32_t& LinesRead(std::int32_t file) { return file == kUnit1 ? read1_ : read2_; }
 
   State& s_;
   io::RoutineFrame& main_;
@@ -68,7 +68,7 @@ bool Search::ReadNext(std::int32_t file, std::int32_t statement) {
   if (!io::READ_RECORD(s_.io, file, line)) {
     return false;
   }
-  ++Read(file);
+  ++LinesRead(file);
   bool agrees = true;
   if (file == kUnit1) {
     // Only a line of file1 that is not ignorable can agree.
@@ -84,7 +84,7 @@ bool Search::ReadNext(std::int32_t file, std::int32_t statement) {
 void Search::StandAfter(std::int32_t file, std::int32_t position, bool reload) {
   // The line buffer holds the line last read, so a unit that already stands
   // after `position` needs nothing.
-  std::int32_t& read = Read(file);
+  std::int32_t& read = LinesRead(file);
   if (read == position) {
     return;
   }

@@ -78,16 +78,11 @@ void WriteStderr(Io& io, std::string_view bytes) {
 }
 
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
-  // Most records fit the room left in the output buffer: copy them there.
-  std::size_t size = io.line_end_owed ? kLineEnd.size() : 0;
-  for (const std::string_view part : parts) {
-    size += part.size();
-  }
-  if (io.buffer_stdout && size <= io.out_buffer.size() - io.out_fill) {
-    char* at = io.out_buffer.data() + io.out_fill;
+  // The bytes of the record: CR LF when owed, then the parts without the
+  // control character that begins the first non-empty one.
+  const auto for_each_piece = [&](auto&& take) {
     if (io.line_end_owed) {
-      std::memcpy(at, kLineEnd.data(), kLineEnd.size());
-      at += kLineEnd.size();
+      take(kLineEnd);
     }
     bool control_consumed = false;
     for (std::string_view part : parts) {
@@ -95,23 +90,19 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
         part.remove_prefix(1);
         control_consumed = true;
       }
-      std::memcpy(at, part.data(), part.size());
-      at += part.size();
+      take(part);
     }
-    io.out_fill = static_cast<std::size_t>(at - io.out_buffer.data());
-    io.line_end_owed = true;
-    return;
-  }
-  if (io.line_end_owed) {
-    WriteStdout(io, kLineEnd);
-  }
-  bool control_consumed = false;
-  for (std::string_view part : parts) {
-    if (!control_consumed && !part.empty()) {
-      part.remove_prefix(1);
-      control_consumed = true;
-    }
-    WriteStdout(io, part);
+  };
+  std::size_t size = 0;
+  for_each_piece([&](std::string_view piece) { size += piece.size(); });
+  if (io.buffer_stdout && size <= io.out_buffer.size() - io.out_fill) {
+    // Most records fit the room left in the output buffer: copy them there.
+    for_each_piece([&](std::string_view piece) {
+      std::memcpy(io.out_buffer.data() + io.out_fill, piece.data(), piece.size());
+      io.out_fill += piece.size();
+    });
+  } else {
+    for_each_piece([&](std::string_view piece) { WriteStdout(io, piece); });
   }
   io.line_end_owed = true;
 }

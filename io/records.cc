@@ -63,7 +63,7 @@ const char* FindLineEnd(const char* begin, std::size_t size) {
 const char* FindLastLf(const char* begin, const char* end) {
 #if defined(__GLIBC__)
   return static_cast<const char*>(::memrchr(begin, '\n', static_cast<std::size_t>(end - begin)));
-#endif
+#else
   while (end != begin) {
     --end;
     if (*end == '\n') {
@@ -71,6 +71,7 @@ const char* FindLastLf(const char* begin, const char* end) {
     }
   }
   return nullptr;
+#endif
 }
 
 }  // namespace

@@ -103,6 +103,16 @@ TEST(Limits, FullSearchFindsAnAgreementDeeperThanOneCycle) {
                              kRule + "\r\n" + kStop + "\r\n");
 }
 
+// ant, owl, elk against ant, a line of 1100 bytes, elk: file2's second line
+// spans two blocks of 1024 bytes, and reading its first block a second time
+// fails.
+void AddFilesFailingOnSecondBlock(MemoryPlatform& platform) {
+  platform.AddFile("f1", "ant\nowl\nelk\n");
+  testing::MemoryFileSetup setup = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
+  setup.fail_after_reads = 2;
+  platform.AddFile("f2", setup);
+}
+
 TEST(FailureReport, ReadErrorInTheMainLoopNamesStatement125) {
   MemoryPlatform platform;
   platform.AddFile("f1", testing::FileBytes("a\n", 0));
@@ -118,14 +128,10 @@ TEST(FailureReport, ReadErrorInTheMainLoopNamesStatement125) {
 
 TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
   // Stepping through the pairs, the agreement at (2, 2) is found by phase
-  // B's READ(1); PRINT then moves
-  // file2 back over a line that began in the first block, and reading that
-  // block again fails.
+  // B's READ(1); PRINT then moves file2 back over a line that began in the
+  // first block, and reading that block again fails.
   MemoryPlatform platform;
-  platform.AddFile("f1", "ant\nowl\nelk\n");
-  testing::MemoryFileSetup setup = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
-  setup.fail_after_reads = 2;
-  platform.AddFile("f2", setup);
+  AddFilesFailingOnSecondBlock(platform);
   const Outcome outcome = RunWith(platform, {}, testing::PlainSearch);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(485) : run-time error F6500: BACKSPACE(f2)\r\n"
@@ -141,10 +147,7 @@ TEST(FailureReport, MoveBackErrorAsTheSearchStartsNamesTheMainProgram) {
   // The search reads file2's first line of the block again as it starts;
   // that line began in the first block, and reading it again fails.
   MemoryPlatform platform;
-  platform.AddFile("f1", "ant\nowl\nelk\n");
-  testing::MemoryFileSetup setup = testing::FileBytes("ant\n" + std::string(1100, 'y') + "\nelk\n");
-  setup.fail_after_reads = 2;
-  platform.AddFile("f2", setup);
+  AddFilesFailingOnSecondBlock(platform);
   const Outcome outcome = RunWith(platform);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(203) : run-time error F6500: BACKSPACE(f2)\r\n"
