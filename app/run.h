@@ -1,6 +1,7 @@
 // The program's one protected boundary: sets up the I/O layer on a platform,
-// runs the comparison, catches the end of the run, runs the exit-time
-// cleanup and returns the exit status.
+// runs the comparison, catches the end of the run, writes the termination
+// message or the failure report, runs the exit-time cleanup and returns the
+// exit status. Nothing else writes to standard error or picks a status.
 #ifndef VELLUM_APP_RUN_H_
 #define VELLUM_APP_RUN_H_
 
@@ -13,8 +14,10 @@
 
 namespace vellum {
 
-// Exit statuses: 0 after the orderly stop, 1 after a failure report, 255
-// after a process-level fatal error.
+// Exit statuses: after the orderly stop, after a failure report, and when
+// the run could not get the memory it needs to start.
+inline constexpr int kExitStopped = 0;
+inline constexpr int kExitFailed = 1;
 inline constexpr int kExitFatal = 255;
 
 // Sizes a run uses. The program always runs with these defaults; tests

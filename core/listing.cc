@@ -2,6 +2,7 @@
 #include "core/listing.h"
 
 #include <array>
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -82,9 +83,12 @@ void BackToBlockStart(State& s, io::RoutineFrame& frame, std::int32_t file) {
 
 void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::int32_t depth) {
   io::WriteRecord(s.io, {});
-  const std::string message =
-      " **** NO AGREEMENT WITHIN " + std::to_string(depth) + " LINES: BLOCK LISTED UNSYNCHRONISED.";
-  io::WriteRecord(s.io, {message});
+  std::array<char, 16> digits{};
+  const char* digits_end = std::to_chars(digits.data(), digits.data() + digits.size(), depth).ptr;
+  io::WriteRecord(
+      s.io, {" **** NO AGREEMENT WITHIN ",
+             std::string_view(digits.data(), static_cast<std::size_t>(digits_end - digits.data())),
+             " LINES: BLOCK LISTED UNSYNCHRONISED."});
   std::int32_t ISKIP = 0;
   const auto list = [&](std::int32_t file, std::int32_t back, std::int32_t count) {
     Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;

@@ -7,13 +7,13 @@
 // Within a shell the first agreeing pair is therefore found from the
 // smallest and largest positions that carry a window, which the window index
 // gives at once: each shell costs one new line of each file, not 2m - 1
-// pairs. Lines are read strictly forward while searching; at the end the
-// units are put where stepping through the pairs would have left them.
+// pairs. Each line is read once while searching, in the order in which
+// stepping through the pairs first reads it and through READ's frame at the
+// statements that stepping would be at, so a failing read is reported alike;
+// at the end the units are put where stepping would have left them.
 #include "core/resync.h"
 
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/classify.h"
 #include "core/listing.h"
@@ -27,9 +27,7 @@ std::string_view Window(const Line& line) { return {line.data(), WindowIndex::kW
 // The lines of each file read so far in this block, and the index of them.
 class Search {
  public:
-  Search(State& s, io::RoutineFrame& main) : s_(s), main_(main), index_(s.index) {
-    index_.Clear(2 * s.limits.search_cycles + 1);
-  }
+  Search(State& s, io::RoutineFrame& main) : s_(s), main_(main), index_(s.index) { index_.Clear(); }
 
   // Runs the search; see Resynchronise.
   void Run();
@@ -46,7 +44,7 @@ class Search {
   void Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::int32_t statement);
   // `file` ended where the order first needs its line (npos1, npos2).
   void EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2, std::int32_t statement);
-  bool CanAgree(std::int32_t position) const;
+  bool CanAgree(std::int32_t position) const { return index_.CanAgree(kUnit1, position); }
 
   std::int32_t& LinesRead(std::int32_t file) { return file == kUnit1 ? read1_ : read2_; }
 
@@ -55,19 +53,22 @@ class Search {
   WindowIndex& index_;
   std::int32_t read1_ = 1;  // the unit stands after this line of the block
   std::int32_t read2_ = 1;
-  std::vector<bool> can_agree_;  // file1's lines that are not ignorable
 };
 
-bool Search::CanAgree(std::int32_t position) const {
-  return can_agree_[static_cast<std::size_t>(position - 1)];
+// Reads the next record of `file` as READ's first statements would.
+bool ReadAsREAD(State& s, std::int32_t file) {
+  io::RoutineFrame frame(s.io, "READ", 401);
+  frame.At(411);
+  frame.At(file == kUnit2 ? 424 : 416);
+  return io::READ_RECORD(s.io, file, file == kUnit1 ? s.LINE1 : s.LINE2);
 }
 
 bool Search::ReadNext(std::int32_t file, std::int32_t statement) {
   main_.At(statement);
-  Line& line = file == kUnit1 ? s_.LINE1 : s_.LINE2;
-  if (!io::READ_RECORD(s_.io, file, line)) {
+  if (!ReadAsREAD(s_, file)) {
     return false;
   }
+  const Line& line = file == kUnit1 ? s_.LINE1 : s_.LINE2;
   ++LinesRead(file);
   bool agrees = true;
   if (file == kUnit1) {
@@ -75,7 +76,6 @@ bool Search::ReadNext(std::int32_t file, std::int32_t statement) {
     std::int32_t ISKIP = 0;
     CHECK(s_, ISKIP, kUnit1);
     agrees = ISKIP == 0;
-    can_agree_.push_back(agrees);
   }
   index_.Add(file, Window(line), agrees);
   return true;
@@ -93,7 +93,7 @@ void Search::StandAfter(std::int32_t file, std::int32_t position, bool reload) {
     io::BACKSPACE_INPUT(s_.io, file);
   }
   if (reload) {
-    io::READ_RECORD(s_.io, file, file == kUnit1 ? s_.LINE1 : s_.LINE2);
+    ReadAsREAD(s_, file);
   }
   read = position;
 }
@@ -128,11 +128,11 @@ void Search::EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2
 }
 
 void Search::Run() {
-  can_agree_.clear();
   // The pass left the block's first lines blanked of NULs. File2's first
   // line is only compared as read again from the file, so read it again.
   // File1's is compared blanked at (1, 2) and as read again from (1, 3) on.
-  const std::string blanked1(Window(s_.LINE1));
+  const Line blanked = s_.LINE1;
+  const std::string_view blanked1 = Window(blanked);
   std::int32_t ISKIP = 0;
   CHECK(s_, ISKIP, kUnit1);
   const bool blanked1_agrees = ISKIP == 0;
@@ -180,7 +180,8 @@ void Search::Run() {
       if (!ReadNext(kUnit1, 210)) {
         return EndOfFile(kUnit1, m, 1, 210);
       }
-      const std::string key1(Window(s_.LINE1));
+      // Reading file2 below leaves LINE1 as it is.
+      const std::string_view key1(Window(s_.LINE1));
       if (CanAgree(m)) {
         if (const std::int32_t j = index_.First(kUnit2, key1); j != 0) {
           return Agree(m, j, j == 1 ? kUnit1 : kUnit2, j == 1 ? 210 : 218);

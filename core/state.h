@@ -1,7 +1,8 @@
 // The comparison state: the one record that all routines of the core read
-// and write directly. It holds only the current line of each file; lines
-// are seen again by moving a unit back and reading once more, so memory is
-// fixed whatever the sizes of the files or of a block.
+// and write directly. It holds the current line of each file and, for the
+// search, the compared windows of the block's lines; lines are seen again
+// by moving a unit back and reading once more, so memory is fixed whatever
+// the sizes of the files or of a block.
 #ifndef VELLUM_CORE_STATE_H_
 #define VELLUM_CORE_STATE_H_
 
@@ -39,7 +40,10 @@ struct State;
 using SearchRoutine = void (*)(State& s, io::RoutineFrame& main);
 
 struct State {
-  explicit State(io::Io& io_layer, Limits limits_in = {}) : io(io_layer), limits(limits_in) {}
+  // Takes the index for the deepest search the limits allow; throws
+  // std::bad_alloc when it cannot be had.
+  explicit State(io::Io& io_layer, Limits limits_in = {})
+      : io(io_layer), limits(limits_in), index(2 * limits_in.search_cycles + 1) {}
 
   io::Io& io;
   Limits limits;

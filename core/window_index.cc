@@ -13,8 +13,6 @@ namespace {
 // fits its at most 200,002 windows in 2^18 slots.
 constexpr std::size_t kFifthsFull = 4;
 constexpr std::size_t kMinimumSlots = 1024;
-// Window storage starts with room for this many lines of a file.
-constexpr std::size_t kMinimumLines = 1024;
 
 std::size_t Side(std::int32_t file) { return file == 2 ? 1 : 0; }
 
@@ -22,27 +20,33 @@ std::size_t Side(std::int32_t file) { return file == 2 ? 1 : 0; }
 
 void WindowIndex::Free::operator()(void* memory) const { std::free(memory); }
 
-void WindowIndex::Clear(std::int32_t max_lines) {
+WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::size_t>(max_lines)) {
+  std::size_t count = kMinimumSlots;
+  while (count * kFifthsFull < 2 * max_lines_ * 5) {
+    count *= 2;
+  }
+  slots_.reset(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
+  tags_.reset(static_cast<std::uint8_t*>(std::calloc(count, 1)));
+  if (slots_ == nullptr || tags_ == nullptr) {
+    throw std::bad_alloc();
+  }
+  slot_count_ = count;
+  for (std::size_t side = 0; side < 2; ++side) {
+    windows_[side].reserve(max_lines_ * kWindowSize);
+    can_agree_[side].reserve(max_lines_);
+  }
+  used_.reserve(2 * max_lines_);
+}
+
+void WindowIndex::Clear() {
   for (const std::uint32_t slot : used_) {
     slots_[slot] = Slot{};
     tags_[slot] = 0;
   }
   used_.clear();
-  windows_[0].clear();
-  windows_[1].clear();
-  const auto wanted = static_cast<std::size_t>(max_lines);
-  if (wanted != max_lines_ || slots_ == nullptr) {
-    max_lines_ = wanted;
-    std::size_t count = kMinimumSlots;
-    while (count * kFifthsFull < 2 * max_lines_ * 5) {
-      count *= 2;
-    }
-    slots_.reset(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
-    tags_.reset(static_cast<std::uint8_t*>(std::calloc(count, 1)));
-    if (slots_ == nullptr || tags_ == nullptr) {
-      throw std::bad_alloc();
-    }
-    slot_count_ = count;
+  for (std::size_t side = 0; side < 2; ++side) {
+    windows_[side].clear();
+    can_agree_[side].clear();
   }
 }
 
@@ -90,14 +94,8 @@ std::size_t WindowIndex::Find(std::string_view window, std::uint8_t* tag) const 
 
 void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree) {
   std::vector<char>& windows = windows_[Side(file)];
-  if (windows.size() == windows.capacity()) {
-    // Grow by doubling, but never past what the deepest search needs.
-    const std::size_t lines =
-        std::max<std::size_t>(kMinimumLines, 2 * windows.size() / kWindowSize);
-    windows.reserve(std::max(std::min(lines, max_lines_), windows.size() / kWindowSize + 1) *
-                    kWindowSize);
-  }
   windows.insert(windows.end(), window.begin(), window.begin() + kWindowSize);
+  can_agree_[Side(file)].push_back(can_agree);
   if (!can_agree) {
     return;
   }
@@ -114,6 +112,10 @@ void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree
     slot.first[side] = position;
   }
   slot.last[side] = position;
+}
+
+bool WindowIndex::CanAgree(std::int32_t file, std::int32_t position) const {
+  return can_agree_[Side(file)][static_cast<std::size_t>(position - 1)];
 }
 
 std::int32_t WindowIndex::First(std::int32_t file, std::string_view window) const {

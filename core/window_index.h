@@ -2,9 +2,9 @@
 // block, in both files, as far as a re-synchronisation search has read them.
 // For a window it answers at once which lines of a file carry it first and
 // last, so that a search finds the first agreeing pair of a shell without
-// trying its pairs one by one. Its memory grows with the depth the search
-// reaches, never with the size of the files, and is kept for the next
-// search.
+// trying its pairs one by one. Its memory is taken once, for the deepest
+// search, when it is made, and stays untouched until a search reaches that
+// far; it never grows with the size of the files.
 #ifndef VELLUM_CORE_WINDOW_INDEX_H_
 #define VELLUM_CORE_WINDOW_INDEX_H_
 
@@ -20,14 +20,22 @@ class WindowIndex {
   // Bytes of a compared window.
   static constexpr std::size_t kWindowSize = 25;
 
-  // Forgets every line, keeping the memory. At most `max_lines` lines of
-  // each file will be added, which bounds the memory taken.
-  void Clear(std::int32_t max_lines);
+  // An index for at most `max_lines` lines of each file between two
+  // Clears. Throws std::bad_alloc when its memory cannot be had.
+  explicit WindowIndex(std::int32_t max_lines);
 
-  // Adds the next line of file `file` (1 or 2): its block position is one
-  // more than the last added for that file. Only lines with `can_agree` set
-  // are found by First and Last; the window of every line is kept.
+  // Forgets every line, keeping the memory.
+  void Clear();
+
+  // Adds the next line of file `file` (1 or 2), whose `window` is
+  // kWindowSize bytes long: its block position is one more than the last
+  // added for that file, and at most max_lines are added. Only lines with
+  // `can_agree` set are found by First and Last; the window of every line
+  // is kept.
   void Add(std::int32_t file, std::string_view window, bool can_agree);
+
+  // Whether line `position` of file `file` was added with `can_agree` set.
+  bool CanAgree(std::int32_t file, std::int32_t position) const;
 
   // The smallest and the largest block position of file `file` whose line
   // can agree and carries `window`; 0 when there is none.
@@ -59,6 +67,7 @@ class WindowIndex {
 
   std::size_t max_lines_ = 0;
   std::vector<char> windows_[2];  // kWindowSize bytes per line, in order
+  std::vector<bool> can_agree_[2];
   // Open addressing over a power of two of slots, sized once for the
   // deepest search. Each slot has a one-byte tag from its window's hash, 0
   // while it is empty, so that probing rarely compares windows. Both are

@@ -33,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   vellum::testing::MemoryPlatform platform;
   platform.AddFile("f", bytes);
-  vellum::io::Io io(platform, {"vellum", "f"});
-  io.read_block = block;
+  vellum::io::Io io(platform, {"vellum", "f"}, block);
   vellum::io::OPEN_INPUT(io, 1);
   vellum::testing::RecordModel model(bytes, kWidth);
   std::string line(kWidth, '#');

@@ -1,24 +1,26 @@
-// Console output records and raw writes to the standard streams.
+// Console output records and raw writes to standard output.
 //
-// When standard output is not a terminal, bytes are collected in
-// the console's output buffer and written in large blocks; the buffer is
-// emptied before anything goes to standard error, before a prompt waits for
-// an answer, and at the end of the run, so the bytes and their order across
-// the two streams are those of writing each record at once. A terminal or
-// other device gets each record when it ends.
+// When standard output is not a terminal, bytes are collected in the
+// console's output buffer and written in large blocks; the buffer is
+// emptied before a prompt waits for an answer and at the end of the run,
+// before anything goes to standard error, so the bytes and their order
+// across the two streams are those of writing each record at once. A
+// terminal or other device gets each record when it ends.
 #include "io/console.h"
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 #include "io/termination.h"
 
 namespace vellum::io {
 namespace {
 
-// Writes `bytes` to standard output now. Returns the failure to raise, if
-// any; other causes of a shortfall are passed over and the run goes on.
+constexpr std::string_view kDeviceFullMessage =
+    "no space left on the device that receives standard output";
+constexpr std::string_view kRefusedMessage = "standard output refused the write";
+
+// Writes `bytes` to standard output now.
 std::optional<Failure> WriteNow(Io& io, std::string_view bytes) {
   if (io.stdout_failed || bytes.empty()) {
     return std::nullopt;
@@ -29,53 +31,46 @@ std::optional<Failure> WriteNow(Io& io, std::string_view bytes) {
   }
   io.stdout_failed = true;
   if (status == WriteStatus::kDeviceFull) {
-    return Failure{kFailureWriteFull, Operation::kWrite, std::string(kConsoleName),
-                   "no space left on the device that receives standard output"};
+    return Failure{kFailureWriteFull, Operation::kWrite, kConsoleName, kDeviceFullMessage};
   }
-  return Failure{kFailureWriteAccess, Operation::kWrite, std::string(kConsoleName),
-                 "standard output refused the write"};
+  return Failure{kFailureWriteAccess, Operation::kWrite, kConsoleName, kRefusedMessage};
 }
 
-std::optional<Failure> FlushPending(Io& io) {
+void RaiseIfFailed(Io& io, const std::optional<Failure>& failure) {
+  if (failure) {
+    RAISE_FAILURE(io, *failure);
+  }
+}
+
+}  // namespace
+
+std::optional<Failure> DrainStdout(Io& io) {
   const std::string_view pending(io.out_buffer.data(), io.out_fill);
   io.out_fill = 0;
   return WriteNow(io, pending);
 }
 
-}  // namespace
-
-void FlushStdout(Io& io) {
-  if (const std::optional<Failure> failure = FlushPending(io)) {
-    RAISE_FAILURE(io, *failure);
-  }
-}
-
-void WriteStdout(Io& io, std::string_view bytes) {
+std::optional<Failure> PutStdout(Io& io, std::string_view bytes) {
   if (!io.buffer_stdout) {
-    if (const std::optional<Failure> failure = WriteNow(io, bytes)) {
-      RAISE_FAILURE(io, *failure);
-    }
-    return;
+    return WriteNow(io, bytes);
   }
   while (!bytes.empty()) {
     if (io.out_fill == io.out_buffer.size()) {
-      FlushStdout(io);
+      if (std::optional<Failure> failure = DrainStdout(io)) {
+        return failure;
+      }
     }
     const std::size_t n = std::min(bytes.size(), io.out_buffer.size() - io.out_fill);
     std::memcpy(io.out_buffer.data() + io.out_fill, bytes.data(), n);
     io.out_fill += n;
     bytes.remove_prefix(n);
   }
+  return std::nullopt;
 }
 
-void WriteStderr(Io& io, std::string_view bytes) {
-  // What standard output was given first goes out first. A failure of that
-  // flush is not reported over the report being written now.
-  FlushPending(io);
-  if (!bytes.empty()) {
-    io.platform.Write(Stream::kStderr, bytes);
-  }
-}
+void FlushStdout(Io& io) { RaiseIfFailed(io, DrainStdout(io)); }
+
+void WriteStdout(Io& io, std::string_view bytes) { RaiseIfFailed(io, PutStdout(io, bytes)); }
 
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   // The bytes of the record: CR LF when owed, then the parts without the

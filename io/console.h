@@ -1,14 +1,17 @@
 // The console unit: every record the core writes reaches standard output
-// here, at once on a terminal or collected in large writes otherwise. A record's first byte is its
-// carriage-control character and is not printed; the line break belongs to the start of a record,
-// so CR LF is written before every record but the first of the run, and the last record's line end
-// stays owed until the end of the run.
+// here, at once on a terminal or collected in large writes otherwise. A
+// record's first byte is its carriage-control character and is not printed;
+// the line break belongs to the start of a record, so CR LF is written
+// before every record but the first of the run, and the last record's line
+// end stays owed until the end of the run.
 #ifndef VELLUM_IO_CONSOLE_H_
 #define VELLUM_IO_CONSOLE_H_
 
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
+#include "io/ending.h"
 #include "io/io.h"
 
 namespace vellum::io {
@@ -17,17 +20,19 @@ namespace vellum::io {
 // An empty record counts as a record of one blank: an empty line.
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts);
 
-// Writes bytes to standard output outside the record discipline (the
-// termination message, the owed line end, the name prompt). A full device
-// or refused access ends the run with a WRITE failure.
+// Writes bytes to standard output outside the record discipline (the name
+// prompt, the owed line end before it). A full device or refused access ends
+// the run with a WRITE failure.
 void WriteStdout(Io& io, std::string_view bytes);
 
-// Writes bytes to standard error, after whatever standard output still
-// holds; a failure there has nowhere to be told.
-void WriteStderr(Io& io, std::string_view bytes);
-
-// Writes out what the console's output buffer holds.
+// Writes out what the console's output buffer holds; a failure ends the run
+// as above.
 void FlushStdout(Io& io);
+
+// The same two without ending the run, for its end: they return the WRITE
+// failure met, if any. Other causes of a shortfall are passed over.
+std::optional<Failure> PutStdout(Io& io, std::string_view bytes);
+std::optional<Failure> DrainStdout(Io& io);
 
 }  // namespace vellum::io
 

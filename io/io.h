@@ -1,7 +1,9 @@
-// The process-wide state of the I/O layer: the platform it talks to, the
+// The state of the I/O layer for one run: the platform it talks to, the
 // command-line arguments with their cursor, the two input units, the console
-// unit's line-end owed flag, the routine frames and the shutdown flag. One
-// instance lives for a run; every operation of the layer takes it.
+// unit's output buffer and line-end owed flag, the routine frames and how the
+// run ended. Every operation of the layer takes it. All the memory a run
+// needs is taken when it is made, untouched, so a run that starts never runs
+// short of memory and resident memory still grows only with use.
 #ifndef VELLUM_IO_IO_H_
 #define VELLUM_IO_IO_H_
 
@@ -12,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "io/ending.h"
 #include "io/io_constants.h"
 #include "io/platform.h"
 
@@ -19,9 +22,26 @@ namespace vellum::io {
 
 struct Frame;
 
+// Bytes taken once and left uninitialised until they are written.
+class ByteBuffer {
+ public:
+  explicit ByteBuffer(std::size_t size)
+      : bytes_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+  char* data() { return bytes_.get(); }
+  const char* data() const { return bytes_.get(); }
+  std::size_t size() const { return size_; }
+  char& operator[](std::size_t at) { return bytes_[at]; }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_;
+};
+
 // An input unit: one open file read through one fixed read buffer. The
 // unit's position in the file is end_offset - fill + pos.
 struct Unit {
+  explicit Unit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
+
   bool open = false;
   std::int32_t number = 0;
   std::string name;  // the name as opened
@@ -29,7 +49,7 @@ struct Unit {
   bool is_device = false;
   FileIdentity identity;
   bool has_identity = false;    // false for a device word, which opens no file
-  std::vector<char> buffer;     // the read buffer, of the Io's read_block bytes
+  ByteBuffer buffer;            // the read buffer, of the run's read block
   std::int32_t fill = 0;        // valid bytes in buffer
   std::int32_t pos = 0;         // next byte to take from buffer
   std::int64_t end_offset = 0;  // file offset just after the bytes held
@@ -41,11 +61,10 @@ struct Unit {
 };
 
 struct Io {
-  Io(Platform& platform_in, std::vector<std::string> args_in)
-      : platform(platform_in),
-        args(std::move(args_in)),
-        buffer_stdout(platform_in.StdoutTakesBlocks()),
-        out_buffer(buffer_stdout ? kOutputBufferSize : 0) {}
+  // Takes the run's buffers; throws std::bad_alloc when they cannot be had.
+  // `read_block` is the bytes each unit reads at a time; tests make it tiny.
+  Io(Platform& platform_in, std::vector<std::string> args_in,
+     std::int32_t read_block = kReadBufferSize);
 
   Platform& platform;
   std::vector<std::string> args;  // argument 0 is the program and never used
@@ -54,17 +73,29 @@ struct Io {
   std::array<Unit, kUnitCount> units;
   // Bytes for standard output are collected here when it takes blocks.
   bool buffer_stdout;
-  std::vector<char> out_buffer;
+  ByteBuffer out_buffer;
   std::size_t out_fill = 0;
-  // Bytes each unit reads at a time; tests make it tiny.
-  std::int32_t read_block = kReadBufferSize;
   bool line_end_owed = false;  // the last console record still lacks its line end
-  Frame* frames = nullptr;     // innermost active routine frame
-  bool shutdown = false;       // set once the exit-time cleanup has begun
-  // Set once a write to standard output has failed and been reported, so
-  // that the end of the run does not report the same broken output again.
+  // Set once a write to standard output has failed, so that the end of the
+  // run does not report the same broken output again.
   bool stdout_failed = false;
+  Frame* frames = nullptr;  // innermost active routine frame
+  Ending ending;            // how the run ended, once it has
 };
+
+inline Io::Io(Platform& platform_in, std::vector<std::string> args_in, std::int32_t read_block)
+    : platform(platform_in),
+      args(std::move(args_in)),
+      units{Unit(read_block), Unit(read_block)},
+      buffer_stdout(platform_in.StdoutTakesBlocks()),
+      out_buffer(buffer_stdout ? kOutputBufferSize : 0) {
+  // Room for the longest name in every place a name is kept, in UTF-8.
+  const std::size_t name_room = kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);
+  for (Unit& unit : units) {
+    unit.name.reserve(name_room);
+  }
+  ending.name.reserve(name_room);
+}
 
 // The unit numbered `number`: 2 is unit 2, anything else unit 1.
 inline Unit& UnitOf(Io& io, std::int32_t number) { return io.units[number == 2 ? 1 : 0]; }

@@ -16,6 +16,10 @@ inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 // many bytes.
 inline constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
+// A name counted in the platform's units takes at most this many bytes in
+// UTF-8.
+inline constexpr std::size_t kUtf8BytesPerUnit = 3;
+
 // Units 1 and 2 are the only input units.
 inline constexpr std::int32_t kUnitCount = 2;
 
@@ -26,9 +30,23 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 inline constexpr std::string_view kStopMessage = "Stop - Program terminated.\r\n";
 inline constexpr std::string_view kSourceUnit = "vellum";
 
+// Written to standard error, alone, when the run cannot get the memory it
+// needs to start.
+inline constexpr std::string_view kStartupMemoryMessage =
+    "\r\nruntime error R6016\r\n- not enough space\r\n";
+
+// The category text of each kind of statement in a failure report; all but
+// the last two are followed by a file name.
+inline constexpr std::string_view kCategoryWrite = ": WRITE(";
+inline constexpr std::string_view kCategoryOpen = ": OPEN(";
+inline constexpr std::string_view kCategoryRead = ": READ(";
+inline constexpr std::string_view kCategoryRewind = ": REWIND(";
+inline constexpr std::string_view kCategoryBackspace = ": BACKSPACE(";
+inline constexpr std::string_view kCategoryRangeCheck = ": $DEBUG\r\n- ";
+inline constexpr std::string_view kCategoryMemory = "\r\n- ";
+
 // Failure numbers; every failure the system meets carries the letter F.
 inline constexpr char kFailureLetter = 'F';
-inline constexpr std::int32_t kFailureOpenOther = 6400;
 inline constexpr std::int32_t kFailureRewindDevice = 6403;
 inline constexpr std::int32_t kFailureOpenBadName = 6412;
 inline constexpr std::int32_t kFailureOpenSameFile = 6413;

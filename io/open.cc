@@ -15,6 +15,7 @@ namespace {
 constexpr std::string_view kPrompt = "File name missing or blank - please enter file name\r\nUNIT ";
 // A line holding only this byte ends standard input.
 constexpr char kCtrlZ = '\x1a';
+constexpr std::string_view kTooLongMessage = "the file name is longer than this system accepts";
 
 struct Answer {
   std::string text;
@@ -99,8 +100,7 @@ std::string ObtainName(Io& io, std::int32_t unit) {
     ++io.arg_cursor;
     name = TrimBlanks(arg);
     if (arg.size() > io.platform.NameLimit(NameSource::kArgument)) {
-      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
-                         "the file name is longer than this system accepts"});
+      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kTooLongMessage});
     }
   } else if (io.line_end_owed) {
     WriteStdout(io, kLineEnd);
@@ -118,23 +118,44 @@ std::string ObtainName(Io& io, std::int32_t unit) {
     }
     name = TrimBlanks(answer->text);
     if (answer->too_long) {
-      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
-                         "the file name is longer than this system accepts"});
+      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kTooLongMessage});
     }
   }
   return name;
 }
 
+void ResetReading(Unit& unit) {
+  unit.last_line = nullptr;
+  unit.fill = 0;
+  unit.pos = 0;
+  unit.end_offset = 0;
+  unit.eof = false;
+}
+
+constexpr std::string_view kNotFoundMessage =
+    "the file, or a directory on its path, does not exist";
+constexpr std::string_view kNotFoundDashMessage =
+    "the file, or a directory on its path, does not exist (vellum takes no options: "
+    "vellum FILE1 FILE2)";
+
 Failure OpenFailure(OpenStatus status, const std::string& name) {
   switch (status) {
     case OpenStatus::kNotFound:
+      // A name like --help was most likely meant as an option.
       return {kFailureOpenNotFound, Operation::kOpen, name,
-              "the file, or a directory on its path, does not exist"};
+              name.starts_with('-') ? kNotFoundDashMessage : kNotFoundMessage};
+    case OpenStatus::kNameTooLong:
+      return {kFailureOpenNotFound, Operation::kOpen, name, kTooLongMessage};
+    case OpenStatus::kTooManyLinks:
+      return {kFailureOpenNotFound, Operation::kOpen, name,
+              "too many symbolic links were met on the way to the file"};
     case OpenStatus::kAccessDenied:
       return {kFailureOpenAccess, Operation::kOpen, name,
               "access to the file was refused, or it is a directory"};
     case OpenStatus::kTooManyFiles:
       return {kFailureOpenTooManyFiles, Operation::kOpen, name, "too many files are open"};
+    case OpenStatus::kNoSuchDevice:
+      return {kFailureOpenBadName, Operation::kOpen, name, "there is no such device"};
     case OpenStatus::kOk:
     case OpenStatus::kBadName:
       break;
@@ -147,12 +168,17 @@ void RaiseSameFile(Io& io, const std::string& name) {
                      "this file is already open as the other file of the comparison"});
 }
 
-void ResetReading(Unit& unit) {
-  unit.last_line = nullptr;
-  unit.fill = 0;
-  unit.pos = 0;
-  unit.end_offset = 0;
-  unit.eof = false;
+// Makes `unit` a unit opened under `name` that has read nothing yet; its
+// read buffer stays.
+void ResetUnit(Unit& unit, std::int32_t number, const std::string& name) {
+  unit.open = true;
+  unit.number = number;
+  unit.name.assign(name);
+  unit.file.reset();
+  unit.is_device = false;
+  unit.identity = {};
+  unit.has_identity = false;
+  ResetReading(unit);
 }
 
 }  // namespace
@@ -182,36 +208,44 @@ void OPEN_INPUT(Io& io, std::int32_t unit_number) {
       RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
                          "the device does not exist or cannot be opened"});
     }
-    unit = Unit{};
-    unit.open = true;
-    unit.number = unit_number;
-    unit.name = *device;
+    ResetUnit(unit, unit_number, *device);
     unit.is_device = true;
     return;
   }
 
   // The same file may not be compared with itself, whatever path or link
-  // names it. A name that cannot be identified fails at the open below.
+  // names it, nor read while the listing is written into it: the run would
+  // read its own output and might never end. A name that cannot be
+  // identified fails at the open below.
   if (const std::optional<FileIdentity> identity = io.platform.Identify(name)) {
     for (const Unit& other : io.units) {
       if (other.open && other.has_identity && other.identity == *identity) {
         RaiseSameFile(io, name);
       }
     }
+    if (io.platform.StdoutIdentity() == identity) {
+      RAISE_FAILURE(io, {kFailureOpenSameFile, Operation::kOpen, name,
+                         "this file receives the standard output, so it cannot be compared"});
+    }
   }
   OpenResult opened = io.platform.OpenInput(name);
   if (opened.status != OpenStatus::kOk) {
     RAISE_FAILURE(io, OpenFailure(opened.status, name));
   }
-  unit.open = true;
-  unit.number = unit_number;
-  unit.name = name;
+  ResetUnit(unit, unit_number, name);
   unit.file = std::move(opened.file);
   unit.is_device = opened.is_device;
   unit.identity = opened.identity;
   unit.has_identity = true;
-  unit.buffer.assign(static_cast<std::size_t>(io.read_block), '\0');
-  ResetReading(unit);
+}
+
+void CloseUnits(Io& io) {
+  // Closing a file open for reading loses nothing, and the platform reports
+  // no failure for it.
+  for (Unit& unit : io.units) {
+    unit.file.reset();
+    unit.open = false;
+  }
 }
 
 void REWIND_INPUT(Io& io, std::int32_t unit_number) {

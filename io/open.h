@@ -20,6 +20,9 @@ void OPEN_INPUT(Io& io, std::int32_t unit);
 // and ends the run (REWIND, 6403).
 void REWIND_INPUT(Io& io, std::int32_t unit);
 
+// Closes both units: the exit-time cleanup's first step.
+void CloseUnits(Io& io);
+
 // `name` without its leading and trailing blanks; only 0x20 counts as blank.
 std::string TrimBlanks(std::string_view name);
 

@@ -40,9 +40,14 @@ OpenStatus StatusOfErrno(int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
       return OpenStatus::kNotFound;
+    case ENAMETOOLONG:
+      return OpenStatus::kNameTooLong;
+    case ELOOP:
+      return OpenStatus::kTooManyLinks;
+    case ENXIO:
+    case ENODEV:
+      return OpenStatus::kNoSuchDevice;
     case EACCES:
     case EPERM:
     case EISDIR:
@@ -86,15 +91,16 @@ class PosixPlatform final : public Platform {
       return result;
     }
     struct stat named {};
-    if (::stat(name.c_str(), &named) == 0 && S_ISSOCK(named.st_mode)) {
-      // A socket cannot be opened by name; like other devices it is taken
-      // as a unit that cannot be rewound, and is never read.
+    if (::stat(name.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
+      // A device, FIFO or socket is known by its name alone: opening a tape
+      // or a serial port acts on it, and such a unit is never read.
       result.status = OpenStatus::kOk;
       result.is_device = true;
       result.identity = IdentityOf(named);
       return result;
     }
-    // Non-blocking, so that opening a FIFO with no writer cannot hang.
+    // Non-blocking, so that a FIFO put in the file's place since cannot
+    // hang the open.
     int fd = -1;
     do {
       fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -146,12 +152,21 @@ class PosixPlatform final : public Platform {
       if (done < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
         return WriteStatus::kDeviceFull;
       }
-      if (done < 0 && (errno == EACCES || errno == EPERM)) {
+      if (done < 0 && (errno == EACCES || errno == EPERM || errno == EBADF)) {
+        // EBADF: the descriptor is not open for writing.
         return WriteStatus::kAccessDenied;
       }
       return WriteStatus::kOther;
     }
     return WriteStatus::kOk;
+  }
+
+  std::optional<FileIdentity> StdoutIdentity() override {
+    struct stat info {};
+    if (::fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode)) {
+      return std::nullopt;
+    }
+    return IdentityOf(info);
   }
 
   std::int64_t ReadStdin(char* data, std::int64_t size) override {
@@ -178,9 +193,29 @@ class PosixPlatform final : public Platform {
   }
 };
 
+// Opens each of descriptors 0, 1 and 2 that is closed on the null device,
+// for reading only: no input file can then take a standard descriptor's
+// number, and writes to a closed standard output fail instead of vanishing.
+void OpenClosedStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+      continue;
+    }
+    // The lower descriptors are open by now, so the null device takes fd.
+    const int opened = ::open("/dev/null", O_RDONLY | O_NOCTTY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
 }  // namespace
 
-std::unique_ptr<Platform> MakeNativePlatform() { return std::make_unique<PosixPlatform>(); }
+std::unique_ptr<Platform> MakeNativePlatform() {
+  OpenClosedStandardDescriptors();
+  return std::make_unique<PosixPlatform>();
+}
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);

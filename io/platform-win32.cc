@@ -49,10 +49,13 @@ OpenStatus StatusOfError(DWORD error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
-    case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
       return OpenStatus::kNotFound;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return OpenStatus::kNameTooLong;
+    case ERROR_CANT_RESOLVE_FILENAME:
+      return OpenStatus::kTooManyLinks;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
@@ -147,6 +150,10 @@ class Win32Platform final : public Platform {
   WriteStatus Write(Stream stream, std::string_view bytes) override {
     const HANDLE handle =
         ::GetStdHandle(stream == Stream::kStdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+      // No such stream was given to the process.
+      return WriteStatus::kAccessDenied;
+    }
     while (!bytes.empty()) {
       DWORD done = 0;
       if (::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ==
@@ -155,7 +162,8 @@ class Win32Platform final : public Platform {
         if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
           return WriteStatus::kDeviceFull;
         }
-        if (error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION) {
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ||
+            error == ERROR_INVALID_HANDLE) {
           return WriteStatus::kAccessDenied;
         }
         return WriteStatus::kOther;
@@ -166,6 +174,15 @@ class Win32Platform final : public Platform {
       bytes.remove_prefix(done);
     }
     return WriteStatus::kOk;
+  }
+
+  std::optional<FileIdentity> StdoutIdentity() override {
+    const HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+        ::GetFileType(handle) != FILE_TYPE_DISK) {
+      return std::nullopt;
+    }
+    return IdentityOf(handle);
   }
 
   std::int64_t ReadStdin(char* data, std::int64_t size) override {

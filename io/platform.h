@@ -1,6 +1,7 @@
 // The seam between the I/O layer and the operating system. The program runs
-// on the POSIX implementation; tests put an in-memory one behind the same
-// interface so that whole runs, faults included, can be checked in-process.
+// on the POSIX or the Win32 implementation; tests put an in-memory one behind
+// the same interface so that whole runs, faults included, can be checked
+// in-process.
 #ifndef VELLUM_IO_PLATFORM_H_
 #define VELLUM_IO_PLATFORM_H_
 
@@ -15,10 +16,13 @@ namespace vellum::io {
 
 enum class OpenStatus {
   kOk,
-  kNotFound,      // the file or a directory on its path is missing, or the path is too long
+  kNotFound,      // the file or a directory on its path is missing
+  kNameTooLong,   // the name or one of its components is longer than the system takes
+  kTooManyLinks,  // resolving the name met too many symbolic links
   kAccessDenied,  // permission refused, or the name is a directory
   kTooManyFiles,
-  kBadName,  // the file system does not accept the name, or anything else went wrong
+  kNoSuchDevice,  // the name leads to a device that is not there
+  kBadName,       // the file system does not accept the name, or anything else went wrong
 };
 
 // Two opens of one file, through any path or link, give equal identities.
@@ -39,8 +43,10 @@ class InputFile {
 
 struct OpenResult {
   OpenStatus status = OpenStatus::kBadName;
-  std::unique_ptr<InputFile> file;  // set when status is kOk, except for a socket
-  // A character device, FIFO or socket: opened, but it cannot be rewound.
+  std::unique_ptr<InputFile> file;  // set when status is kOk, except for a device
+  // Anything but a regular file: a device, FIFO or socket, identified by
+  // name and never opened, since opening a tape or a port acts on it. Such a
+  // unit cannot be rewound.
   bool is_device = false;
   FileIdentity identity;
 };
@@ -61,8 +67,12 @@ class Platform {
   // Opens an existing file for reading only, never blocking and never
   // creating anything.
   virtual OpenResult OpenInput(const std::string& name) = 0;
+  // The identity of the file standard output writes into, when it is a
+  // regular file; such a file cannot also be read as an input.
+  virtual std::optional<FileIdentity> StdoutIdentity() = 0;
   // Writes all of `bytes`, retrying writes that come up short; returns why
-  // it could not when it could not.
+  // it could not when it could not. A stream that is not open for writing
+  // refuses access.
   virtual WriteStatus Write(Stream stream, std::string_view bytes) = 0;
   // Reads up to `size` bytes of standard input: the count, 0 when standard
   // input is exhausted, -1 when the read fails.

@@ -1,122 +1,105 @@
-// Orderly stop, failure reports, routine frames and the exit-time cleanup.
+// Recording the end of a run, and the one formatter of failure reports.
 #include "io/termination.h"
 
 #include <array>
-#include <cstdio>
-
-#include "io/console.h"
+#include <charconv>
 
 namespace vellum::io {
 namespace {
 
 std::string_view CategoryText(Operation operation) {
   switch (operation) {
-    case Operation::kClose:
-      return ": CLOSE(";
     case Operation::kWrite:
-      return ": WRITE(";
+      return kCategoryWrite;
     case Operation::kOpen:
-      return ": OPEN(";
+      return kCategoryOpen;
     case Operation::kRead:
-      return ": READ(";
+      return kCategoryRead;
     case Operation::kRewind:
-      return ": REWIND(";
+      return kCategoryRewind;
     case Operation::kBackspace:
-      return ": BACKSPACE(";
+      return kCategoryBackspace;
     case Operation::kRangeCheck:
-      return ": $DEBUG\r\n- ";
+      return kCategoryRangeCheck;
     case Operation::kMemory:
-      return "\r\n- ";
+      break;
   }
-  return "\r\n- ";
+  return kCategoryMemory;
 }
 
 bool NamesFile(Operation operation) {
   return operation != Operation::kRangeCheck && operation != Operation::kMemory;
 }
 
-// Walks the frame stack from the innermost frame outwards, emptying it.
-std::string Traceback(Io& io) {
-  std::string text = "\r\nExecution traceback:\r\n";
-  while (io.frames != nullptr) {
-    const Frame& frame = *io.frames;
-    text += "\t\tfrom ";
-    if (frame.routine.empty()) {
-      text += "main program";
-    } else {
-      text += frame.routine;
-    }
-    text += " in ";
-    text += frame.unit;
-    text += '(';
-    text += std::to_string(frame.statement);
-    text += ")\r\n";
-    io.frames = frame.link;
+// Appends `number` in decimal, with `digits` digits at least.
+void AppendNumber(std::string& text, std::int32_t number, int digits = 1) {
+  std::array<char, 16> buffer{};
+  const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number).ptr;
+  const auto length = static_cast<int>(end - buffer.data());
+  text.append(static_cast<std::size_t>(digits > length ? digits - length : 0), '0');
+  text.append(buffer.data(), end);
+}
+
+void Record(Io& io, bool failed) {
+  Ending& ending = io.ending;
+  ending.failed = failed;
+  ending.frame_count = 0;
+  for (const Frame* frame = io.frames; frame != nullptr && ending.frame_count < kMaxFrames;
+       frame = frame->link) {
+    ending.frames[ending.frame_count++] = {frame->unit, frame->routine, frame->statement};
   }
-  return text;
 }
 
 }  // namespace
 
-std::string FormatFailure(const Failure& failure, const Frame* innermost) {
-  std::string text = "\r\n";
-  if (innermost != nullptr) {
-    text += innermost->unit;
+void STOP_RUN(Io& io) {
+  Record(io, false);
+  throw RunEnd{};
+}
+
+void RAISE_FAILURE(Io& io, const Failure& failure) {
+  Record(io, true);
+  // The name may live in a frame that the throw unwinds: keep a copy.
+  io.ending.name.assign(failure.file_name);
+  io.ending.failure = failure;
+  io.ending.failure.file_name = io.ending.name;
+  throw RunEnd{};
+}
+
+void FormatReport(const Ending& ending, std::string& text) {
+  const Failure& failure = ending.failure;
+  text += kLineEnd;
+  if (ending.frame_count > 0) {
+    const FrameRecord& innermost = ending.frames[0];
+    text += innermost.unit;
     text += '(';
-    text += std::to_string(innermost->statement);
+    AppendNumber(text, innermost.statement);
     text += ") : ";
   }
-  std::array<char, 8> code{};
-  std::snprintf(code.data(), code.size(), "%c%04d", kFailureLetter,
-                static_cast<int>(failure.number % 10000));
   text += "run-time error ";
-  text += code.data();
+  text += kFailureLetter;
+  AppendNumber(text, failure.number % 10000, 4);
   text += CategoryText(failure.operation);
   if (NamesFile(failure.operation)) {
     text += failure.file_name;
     text += failure.message.empty() ? ")\r\n" : ")\r\n- ";
   }
   text += failure.message;
-  text += "\r\n";
-  return text;
-}
-
-void STOP_RUN(Io& io) {
-  if (io.line_end_owed) {
-    WriteStdout(io, kLineEnd);
-  }
-  WriteStdout(io, kStopMessage);
-  // A failure to write the listing must still end the run as a failure.
-  FlushStdout(io);
-  throw RunEnd{0};
-}
-
-void RAISE_FAILURE(Io& io, const Failure& failure) {
-  std::string report = FormatFailure(failure, io.frames);
-  if (io.frames != nullptr) {
-    report += Traceback(io);
-  }
-  WriteStderr(io, report);
-  if (!io.shutdown) {
-    throw RunEnd{1};
-  }
-}
-
-void ExitCleanup(Io& io) {
-  if (io.shutdown) {
+  text += kLineEnd;
+  if (ending.frame_count == 0) {
     return;
   }
-  io.shutdown = true;
-  // Closing a file open for reading cannot lose data, and the platform
-  // reports no failure for it.
-  for (Unit& unit : io.units) {
-    unit.file.reset();
-    unit.open = false;
+  text += "\r\nExecution traceback:\r\n";
+  for (std::size_t at = 0; at < ending.frame_count; ++at) {
+    const FrameRecord& frame = ending.frames[at];
+    text += "\t\tfrom ";
+    text += frame.routine.empty() ? std::string_view("main program") : frame.routine;
+    text += " in ";
+    text += frame.unit;
+    text += '(';
+    AppendNumber(text, frame.statement);
+    text += ")\r\n";
   }
-  if (io.line_end_owed) {
-    WriteStdout(io, kLineEnd);
-  }
-  FlushStdout(io);
 }
 
 }  // namespace vellum::io

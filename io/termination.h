@@ -1,8 +1,8 @@
-// How a run ends: the orderly stop, the failure report with its execution
-// traceback, the exit-time cleanup, and the routine frames that let a report
-// say where it happened. Nothing else ends a run: STOP_RUN and RAISE_FAILURE
-// throw RunEnd, which the program's one protected boundary catches before it
-// runs ExitCleanup and returns the status.
+// How a run ends: the orderly stop, the failure, and the routine frames that
+// let a report say where it happened. STOP_RUN and RAISE_FAILURE only record
+// the ending in the layer's state and throw RunEnd; the program's one
+// boundary catches it, writes the termination message or the report, runs
+// the exit-time cleanup and chooses the exit status.
 #ifndef VELLUM_IO_TERMINATION_H_
 #define VELLUM_IO_TERMINATION_H_
 
@@ -10,14 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "io/ending.h"
 #include "io/io.h"
 
 namespace vellum::io {
 
-// Thrown to end the run with `status` (0 after STOP_RUN, 1 after a failure).
-struct RunEnd {
-  int status;
-};
+// Thrown to end the run; what ended it is in Io::ending.
+struct RunEnd {};
 
 // One active routine of the core. `routine` is empty for the main program.
 struct Frame {
@@ -39,8 +38,7 @@ inline void POP_FRAME(Io& io) {
 }
 
 // Pushes a frame for the lifetime of a routine and keeps its statement
-// number. The frame is popped on return, unless a traceback has already
-// emptied the stack.
+// number; the frame is popped on return, and as the end of a run unwinds.
 class RoutineFrame {
  public:
   RoutineFrame(Io& io, std::string_view routine, std::int32_t statement)
@@ -63,29 +61,16 @@ class RoutineFrame {
   Frame frame_;
 };
 
-// The kinds of statement a failure can come from; each has its category text.
-enum class Operation { kClose, kWrite, kOpen, kRead, kRewind, kBackspace, kRangeCheck, kMemory };
-
-struct Failure {
-  std::int32_t number = 0;
-  Operation operation = Operation::kOpen;
-  std::string file_name;  // ignored by operations whose report names no file
-  std::string message;
-};
-
-// The report of `failure` with the location of `innermost` (may be null),
-// without the traceback.
-std::string FormatFailure(const Failure& failure, const Frame* innermost);
-
-// Writes the termination message and ends the run with status 0.
+// Ends the run with the orderly stop, at the frames active now.
 [[noreturn]] void STOP_RUN(Io& io);
 
-// Writes the failure report and traceback to standard error and ends the run
-// with status 1. During the exit-time cleanup it reports and returns.
-void RAISE_FAILURE(Io& io, const Failure& failure);
+// Ends the run with `failure`, at the frames active now.
+[[noreturn]] void RAISE_FAILURE(Io& io, const Failure& failure);
 
-// Closes every unit and writes the owed line end; runs once per run.
-void ExitCleanup(Io& io);
+// Appends to `text` the failure report of `ending`: the report line with
+// the location of its innermost frame, the message, and the execution
+// traceback when frames were active. `text` grows only past its capacity.
+void FormatReport(const Ending& ending, std::string& text);
 
 }  // namespace vellum::io
 

@@ -115,9 +115,15 @@ class MemoryPlatform final : public io::Platform {
     if (out_status != io::WriteStatus::kOk) {
       return out_status;
     }
+    if (bytes.size() > out_room - out.size()) {
+      out.append(bytes.substr(0, out_room - out.size()));
+      return io::WriteStatus::kDeviceFull;
+    }
     out.append(bytes);
     return io::WriteStatus::kOk;
   }
+
+  std::optional<io::FileIdentity> StdoutIdentity() override { return stdout_identity; }
 
   std::int64_t ReadStdin(char* data, std::int64_t size) override {
     const auto left = static_cast<std::int64_t>(in.size() - in_pos);
@@ -140,8 +146,10 @@ class MemoryPlatform final : public io::Platform {
   std::string in;
   std::size_t in_pos = 0;
   io::WriteStatus out_status = io::WriteStatus::kOk;
-  std::int64_t reads = 0;                   // ReadAt calls on all files
-  std::vector<io::Stream> streams_written;  // the stream of each write, in order
+  std::size_t out_room = std::string::npos;         // bytes standard output takes before it is full
+  std::optional<io::FileIdentity> stdout_identity;  // of the file standard output writes into
+  std::int64_t reads = 0;                           // ReadAt calls on all files
+  std::vector<io::Stream> streams_written;          // the stream of each write, in order
 
  private:
   std::map<std::string, MemoryFileSetup> files_;

@@ -12,6 +12,7 @@
 #include "io/termination.h"
 #include "tests/memory_platform.h"
 #include "tests/record_model.h"
+#include "tests/whole_runs.h"
 
 namespace vellum::io {
 namespace {
@@ -37,8 +38,7 @@ class RecordReader {
   explicit RecordReader(const std::string& bytes, std::int32_t block = kBlock)
       : RecordReader(testing::FileBytes(bytes), block) {}
   explicit RecordReader(MemoryFileSetup setup, std::int32_t block = kBlock)
-      : io_(platform_, {"vellum", "f"}) {
-    io_.read_block = block;
+      : io_(platform_, {"vellum", "f"}, block) {
     platform_.AddFile("f", std::move(setup));
     OPEN_INPUT(io_, 1);
     line_.fill('#');
@@ -54,7 +54,8 @@ class RecordReader {
   void Back() { BACKSPACE_INPUT(io_, 1); }
   std::string Buffer() const { return {line_.data(), line_.size()}; }
   std::int64_t Reads() const { return platform_.reads; }
-  const std::string& Err() const { return platform_.err; }
+  // The report of the failure that ended the run.
+  std::string Report() const { return testing::ReportOf(io_); }
 
  private:
   MemoryPlatform platform_;
@@ -236,13 +237,8 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
 TEST(ReadRecord, ReadErrorEndsTheRunWithAReadFailure) {
   RecordReader reader(testing::FileBytes("first\n" + std::string(2000, 's') + "\n", 1024));
   EXPECT_EQ(reader.Read(), Padded("first"));
-  try {
-    reader.Read();
-    FAIL() << "a failing read must end the run";
-  } catch (const RunEnd& end) {
-    EXPECT_EQ(end.status, 1);
-  }
-  EXPECT_EQ(reader.Err(),
+  EXPECT_THROW(reader.Read(), RunEnd);
+  EXPECT_EQ(reader.Report(),
             "\r\nrun-time error F6500: READ(f)\r\n"
             "- the file could not be read (a device or file system error)\r\n");
 }
@@ -257,13 +253,8 @@ TEST(BackspaceInput, ReadErrorEndsTheRunWithABackspaceFailure) {
   EXPECT_EQ(reader.Read(), Padded("b"));
   EXPECT_EQ(reader.Read(), "EOF");
   reader.Back();  // only clears the flag
-  try {
-    reader.Back();
-    FAIL() << "a failing read must end the run";
-  } catch (const RunEnd& end) {
-    EXPECT_EQ(end.status, 1);
-  }
-  EXPECT_EQ(reader.Err(),
+  EXPECT_THROW(reader.Back(), RunEnd);
+  EXPECT_EQ(reader.Report(),
             "\r\nrun-time error F6500: BACKSPACE(f)\r\n"
             "- the file could not be read (a device or file system error)\r\n");
 }

@@ -15,6 +15,7 @@
 #include "io/termination.h"
 #include "tests/memory_platform.h"
 #include "tests/reference_search.h"
+#include "tests/whole_runs.h"
 
 namespace vellum {
 namespace {
@@ -24,28 +25,23 @@ using testing::MemoryPlatform;
 const std::string kRule(79, '-');
 const std::string kStop = "Stop - Program terminated.\r\n";
 
-struct Outcome {
-  std::string out;
-  std::string err;
-  int status;
-};
+using testing::Outcome;
 
 // Runs with reads of 1024 bytes, the block size the fault cases count in.
-Outcome RunWith(MemoryPlatform& platform, core::Limits limits = {},
+Outcome Run1024(MemoryPlatform& platform, core::Limits limits = {},
                 core::SearchRoutine search = nullptr) {
   Seams seams;
   seams.limits = limits;
   seams.read_block = 1024;
   seams.search = search;
-  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
-  return {platform.out, platform.err, status};
+  return testing::RunWith(platform, seams);
 }
 
 Outcome RunOn(const std::string& file1, const std::string& file2, core::Limits limits = {}) {
   MemoryPlatform platform;
   platform.AddFile("f1", file1);
   platform.AddFile("f2", file2);
-  return RunWith(platform, limits);
+  return Run1024(platform, limits);
 }
 
 TEST(Limits, LoopLimitWritesBothMessagesAndStops) {
@@ -117,7 +113,7 @@ TEST(FailureReport, ReadErrorInTheMainLoopNamesStatement125) {
   MemoryPlatform platform;
   platform.AddFile("f1", testing::FileBytes("a\n", 0));
   platform.AddFile("f2", "a\n");
-  const Outcome outcome = RunWith(platform);
+  const Outcome outcome = Run1024(platform);
   EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n");
   EXPECT_EQ(outcome.err,
             "\r\nvellum(125) : run-time error F6500: READ(f1)\r\n"
@@ -132,7 +128,7 @@ TEST(FailureReport, MoveBackErrorInsidePrintCalledFromReadNamesEveryFrame) {
   // first block, and reading that block again fails.
   MemoryPlatform platform;
   AddFilesFailingOnSecondBlock(platform);
-  const Outcome outcome = RunWith(platform, {}, testing::PlainSearch);
+  const Outcome outcome = Run1024(platform, {}, testing::PlainSearch);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(485) : run-time error F6500: BACKSPACE(f2)\r\n"
             "- the file could not be read (a device or file system error)\r\n"
@@ -148,7 +144,7 @@ TEST(FailureReport, MoveBackErrorAsTheSearchStartsNamesTheMainProgram) {
   // that line began in the first block, and reading it again fails.
   MemoryPlatform platform;
   AddFilesFailingOnSecondBlock(platform);
-  const Outcome outcome = RunWith(platform);
+  const Outcome outcome = Run1024(platform);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(203) : run-time error F6500: BACKSPACE(f2)\r\n"
             "- the file could not be read (a device or file system error)\r\n"
@@ -165,21 +161,20 @@ TEST(FailureReport, RangeCheckInComparReportsWithoutAFileName) {
   io::RoutineFrame main(io, "", 187);
   io::RoutineFrame read(io, "READ", 429);
   EXPECT_THROW(core::COMPAR(state), io::RunEnd);
-  EXPECT_EQ(platform.err,
+  EXPECT_EQ(testing::ReportOf(io),
             "\r\nvellum(389) : run-time error F6096: $DEBUG\r\n"
             "- compared window lies outside the line\r\n"
             "\r\nExecution traceback:\r\n"
             "\t\tfrom COMPAR in vellum(389)\r\n"
             "\t\tfrom READ in vellum(429)\r\n"
             "\t\tfrom main program in vellum(187)\r\n");
-  EXPECT_EQ(io.frames, nullptr) << "the traceback empties the frame stack";
 }
 
 TEST(FailureReport, ReportWithoutFramesHasNoPrefixOrTraceback) {
   MemoryPlatform platform;
   io::Io io(platform, {"vellum"});
   EXPECT_THROW(io::RAISE_FAILURE(io, {6416, io::Operation::kOpen, "data2", ""}), io::RunEnd);
-  EXPECT_EQ(platform.err, "\r\nrun-time error F6416: OPEN(data2)\r\n\r\n");
+  EXPECT_EQ(testing::ReportOf(io), "\r\nrun-time error F6416: OPEN(data2)\r\n\r\n");
 }
 
 TEST(FailureReport, WriteRefusedEndsTheRunWithF6421) {
@@ -187,7 +182,7 @@ TEST(FailureReport, WriteRefusedEndsTheRunWithF6421) {
   platform.AddFile("f1", "a\n");
   platform.AddFile("f2", "a\n");
   platform.out_status = io::WriteStatus::kAccessDenied;
-  const Outcome outcome = RunWith(platform);
+  const Outcome outcome = Run1024(platform);
   EXPECT_EQ(outcome.err,
             "\r\nvellum(114) : run-time error F6421: WRITE(CON)\r\n"
             "- standard output refused the write\r\n"
@@ -200,7 +195,7 @@ TEST(FailureReport, OtherWriteShortfallsAreIgnored) {
   platform.AddFile("f1", "a\n");
   platform.AddFile("f2", "b\n");
   platform.out_status = io::WriteStatus::kOther;
-  const Outcome outcome = RunWith(platform);
+  const Outcome outcome = Run1024(platform);
   EXPECT_EQ(outcome.err, "");
   EXPECT_EQ(outcome.status, 0);
 }
@@ -211,7 +206,7 @@ TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
   setup.index = 7;
   platform.AddFile("f1", setup);
   platform.AddFile("f2", setup);  // another name for the same file
-  const Outcome outcome = RunWith(platform);
+  const Outcome outcome = Run1024(platform);
   EXPECT_EQ(outcome.out, "");
   EXPECT_NE(outcome.err.find("vellum(75) : run-time error F6413: OPEN(f2)\r\n"), std::string::npos);
   EXPECT_EQ(outcome.status, 1);
@@ -302,28 +297,12 @@ TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
   testing::MemoryFileSetup setup = testing::FileBytes("a\nb\n");
   setup.fail_after_reads = 1;
   platform.AddFile("f2", setup);
-  EXPECT_EQ(RunWith(platform).status, 1);
+  EXPECT_EQ(Run1024(platform).status, 1);
   EXPECT_EQ(platform.out, "\r\n" + kRule + "\r\n");
   const std::vector<io::Stream> expected = {io::Stream::kStdout, io::Stream::kStderr,
                                             io::Stream::kStdout};
   EXPECT_EQ(platform.streams_written, expected)
       << "the opening rule, the report, then the owed line end";
-}
-
-TEST(Console, StopAfterOutputOwesTheLineEndTwice) {
-  MemoryPlatform platform;
-  io::Io io(platform, {"vellum"});
-  EXPECT_THROW(io::STOP_RUN(io), io::RunEnd);
-  io::ExitCleanup(io);
-  EXPECT_EQ(platform.out, kStop) << "no output before: nothing around the message";
-
-  MemoryPlatform written;
-  io::Io io2(written, {"vellum"});
-  io::WriteRecord(io2, {" x"});
-  EXPECT_THROW(io::STOP_RUN(io2), io::RunEnd);
-  io::ExitCleanup(io2);
-  io::ExitCleanup(io2);
-  EXPECT_EQ(written.out, "x\r\n" + kStop + "\r\n") << "the cleanup runs once";
 }
 
 struct ClassifyRow {

@@ -13,10 +13,10 @@ namespace {
 
 TEST(WindowIndex, FindsFirstAndLastLikeABruteForceSearchAcrossClears) {
   std::mt19937 random(11);
-  WindowIndex index;
   constexpr std::int32_t kMaxLines = 400;
+  WindowIndex index(kMaxLines);
   for (int round = 0; round < 20; ++round) {
-    index.Clear(kMaxLines);
+    index.Clear();
     // Many distinct windows in early rounds fill the table; few in later
     // rounds make many lines share a window.
     const std::uint32_t distinct = round % 2 == 0 ? 5000 : 7;
