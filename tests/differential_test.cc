@@ -10,25 +10,21 @@
 #include "app/run.h"
 #include "tests/memory_platform.h"
 #include "tests/reference_search.h"
+#include "tests/whole_runs.h"
 
 namespace vellum {
 namespace {
 
+using testing::MemoryFileSetup;
 using testing::MemoryPlatform;
+using testing::Outcome;
+using testing::RunFiles;
 
-struct Outcome {
-  std::string out;
-  std::string err;
-  int status = 0;
-  bool operator==(const Outcome&) const = default;
-};
-
-Outcome RunPair(const std::string& file1, const std::string& file2, const Seams& seams) {
+Outcome RunPair(const MemoryFileSetup& file1, const MemoryFileSetup& file2, const Seams& seams) {
   MemoryPlatform platform;
   platform.AddFile("f1", file1);
   platform.AddFile("f2", file2);
-  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
-  return {platform.out, platform.err, status};
+  return testing::RunWith(platform, seams);
 }
 
 // Lines from a small alphabet, so that agreements happen at every depth and
@@ -126,13 +122,21 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
     Seams plain = fast;
     plain.search = testing::PlainSearch;
     plain.limits.skip_common_runs = false;
-    const Outcome expected = RunPair(file1, file2, plain);
-    const Outcome got = RunPair(file1, file2, fast);
+    // Reads of one file fail from some offset on in a third of the trials,
+    // so that failures meet the search at every step.
+    MemoryFileSetup setup1 = testing::FileBytes(file1);
+    MemoryFileSetup setup2 = testing::FileBytes(file2);
+    if (const std::uint32_t roll = maker.Pick(6); roll < 2) {
+      MemoryFileSetup& failing = roll == 0 ? setup1 : setup2;
+      failing.fail_from = maker.Pick(static_cast<std::uint32_t>(failing.bytes.size()) + 1);
+    }
+    const Outcome expected = RunPair(setup1, setup2, plain);
+    const Outcome got = RunPair(setup1, setup2, fast);
     ASSERT_EQ(got, expected) << "trial " << trial << "\n--- file1\n"
                              << file1 << "\n--- file2\n"
                              << file2 << "\n--- expected\n"
-                             << expected.out << "\n--- got\n"
-                             << got.out;
+                             << expected.out << expected.err << "\n--- got\n"
+                             << got.out << got.err;
     ++compared;
   }
   EXPECT_EQ(compared, 6000);
@@ -150,7 +154,7 @@ TEST(SearchLimit, FullSizeLimitListsTheBlockInsteadOfLosingIt) {
     file1.append("a").append(number).append("\n");
     file2.append("b").append(number).append("\n");
   }
-  const Outcome outcome = RunPair(file1, file2, Seams{});
+  const Outcome outcome = RunFiles(file1, file2);
   EXPECT_EQ(outcome.status, 0);
   const std::string notice =
       "\r\n\r\n**** NO AGREEMENT WITHIN 100001 LINES: BLOCK LISTED UNSYNCHRONISED.\r\na0\r\n";

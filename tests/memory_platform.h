@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ struct MemoryFileSetup {
   std::uint64_t index = 0;  // identity; 0 takes a fresh one
   // Reads after this many successful ones fail; -1 never fails.
   std::int64_t fail_after_reads = -1;
+  // Reads after this many successful ones find no memory (throw
+  // std::bad_alloc), as an allocation deep in the platform would; -1 never.
+  std::int64_t no_memory_after_reads = -1;
   // After this many reads, `change` rewrites the bytes, as another program
   // writing the file meanwhile would; -1 never.
   std::int64_t change_after_reads = -1;
@@ -50,6 +54,9 @@ class MemoryFile final : public io::InputFile {
     }
     if (setup_->fail_after_reads >= 0 && done_ >= setup_->fail_after_reads) {
       return -1;
+    }
+    if (setup_->no_memory_after_reads >= 0 && done_ >= setup_->no_memory_after_reads) {
+      throw std::bad_alloc();
     }
     ++done_;
     const auto length = static_cast<std::int64_t>(setup_->bytes.size());

@@ -1,6 +1,7 @@
 // Naming and opening the inputs, end to end: the name prompt answered from
 // a file or a pipe, device words, the same-file check, and one test per
 // open failure, each with its exact report and exit status.
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -160,6 +162,19 @@ TEST_F(Naming, MissingDirectoryOnThePathFailsWith6416) {
   ExpectFailure(Run({"a/x", "b"}), "", Report(74, "F6416: OPEN(", "a/x", kNotFound));
 }
 
+TEST_F(Naming, LinkLoopsLongComponentsAndOptionLikeNamesSayWhyTheyFail) {
+  fs::create_symlink("loop2", folder_.path() / "loop1");
+  fs::create_symlink("loop1", folder_.path() / "loop2");
+  ExpectFailure(Run({"loop1", "b"}), "",
+                Report(74, "F6416: OPEN(", "loop1",
+                       "too many symbolic links were met on the way to the file"));
+  const std::string component(300, 'c');  // within the path limit, over a name's
+  ExpectFailure(Run({"a", component}), "", Report(75, "F6416: OPEN(", component, kTooLong));
+  ExpectFailure(Run({"--help", "b"}), "",
+                Report(74, "F6416: OPEN(", "--help",
+                       std::string(kNotFound) + " (vellum takes no options: vellum FILE1 FILE2)"));
+}
+
 TEST_F(Naming, DirectoryFailsWith6414) {
   fs::create_directory(folder_.path() / "dir");
   ExpectFailure(Run({"a", "dir"}), "", Report(75, "F6414: OPEN(", "dir", kRefused));
@@ -232,9 +247,16 @@ TEST_F(Naming, ExtensionsStartingWithELOrUNameFiles) {
   }
 }
 
-TEST_F(Naming, FifoAndCharacterDevicesAreDeviceUnitsAndNeverHang) {
-  ASSERT_EQ(::mkfifo((folder_.path() / "fifo").c_str(), 0600), 0);
+TEST_F(Naming, FifoAndCharacterDevicesAreDeviceUnitsNeverOpened) {
+  const fs::path fifo = folder_.path() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int watch = ::inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, fifo.c_str(), IN_OPEN), 0);
   ExpectFailure(Run({"fifo", "b"}), "", Report(77, "F6403: REWIND(", "fifo", kDevice));
+  std::array<char, 4096> events{};
+  EXPECT_LE(::read(watch, events.data(), events.size()), 0) << "the FIFO was opened";
+  ::close(watch);
   ExpectFailure(Run({"a", "/dev/zero"}), "", Report(78, "F6403: REWIND(", "/dev/zero", kDevice));
 
   const std::string socket_path = (folder_.path() / "sock").string();

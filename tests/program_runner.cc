@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <array>
 #include <cstdlib>
@@ -75,7 +76,13 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
   const pid_t child = ::fork();
   if (child == 0) {
     const int in = options.stdin_pipe ? pipe_fds[0] : ::open(source.c_str(), O_RDONLY);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int out_flags = O_WRONLY | O_CREAT | O_TRUNC;
+    if (options.stdout_mode == RunOptions::Mode::kAppend) {
+      out_flags = O_WRONLY | O_APPEND;
+    } else if (options.stdout_mode == RunOptions::Mode::kReadOnly) {
+      out_flags = O_RDONLY;
+    }
+    const int out = ::open(target.c_str(), out_flags, 0644);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || ::chdir(folder.path().c_str()) != 0) {
       ::_exit(kExecFailed);
@@ -91,6 +98,20 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     if (options.unprivileged && ::geteuid() == 0 &&
         (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
       ::_exit(kExecFailed);
+    }
+    for (const int fd : options.closed) {
+      ::close(fd);
+    }
+    if (options.address_space > 0) {
+      const rlimit limit{static_cast<rlim_t>(options.address_space),
+                         static_cast<rlim_t>(options.address_space)};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+    if (options.file_size > 0) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(options.file_size),
+                         static_cast<rlim_t>(options.file_size)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     if (options.max_files > 0) {
       const rlimit limit{static_cast<rlim_t>(options.max_files),

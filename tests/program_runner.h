@@ -39,8 +39,16 @@ struct RunOptions {
   std::string stdin_bytes;
   bool stdin_pipe = false;
   std::string stdin_path;
-  // When set, standard output goes there instead of the capture.
+  // When set, standard output goes there instead of the capture, opened
+  // to write, to append, or for reading only.
   std::string stdout_path;
+  enum class Mode { kWrite, kAppend, kReadOnly } stdout_mode = Mode::kWrite;
+  // Standard descriptors the child starts without.
+  std::vector<int> closed;
+  // When set, the child's limits on its address space and on the size of
+  // the files it writes (SIGXFSZ ignored, so that writes fail instead).
+  long address_space = 0;
+  long file_size = 0;
   // When set, the limit on open descriptors of the child.
   int max_files = 0;
   // Run the child as the unprivileged user nobody when started as root.

@@ -153,6 +153,72 @@ TEST(FailureReport, MoveBackErrorAsTheSearchStartsNamesTheMainProgram) {
   EXPECT_EQ(outcome.status, 1);
 }
 
+TEST(FailureReport, ReadErrorAheadInTheSearchIsReportedFromRead) {
+  // The block b, c, d against q, r and a line crossing into the second
+  // block of 1024 bytes, whose read fails: shell 3 reads it through READ
+  // at statement 218, whichever search runs.
+  for (const core::SearchRoutine search : {core::SearchRoutine{nullptr}, &testing::PlainSearch}) {
+    MemoryPlatform platform;
+    platform.AddFile("f1", "a\nb\nc\nd\n");
+    platform.AddFile("f2", testing::FileBytes("a\nq\nr\n" + std::string(1100, 'z') + "\n", 1024));
+    const Outcome outcome = Run1024(platform, {}, search);
+    EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n");
+    EXPECT_EQ(outcome.err,
+              "\r\nvellum(424) : run-time error F6500: READ(f2)\r\n"
+              "- the file could not be read (a device or file system error)\r\n"
+              "\r\nExecution traceback:\r\n"
+              "\t\tfrom READ in vellum(424)\r\n"
+              "\t\tfrom main program in vellum(218)\r\n");
+    EXPECT_EQ(outcome.status, 1);
+  }
+}
+
+TEST(FailureReport, MemoryFailingDuringTheRunIsF6700AfterTheListingSoFar) {
+  MemoryPlatform platform;
+  platform.stdout_takes_blocks = true;
+  platform.AddFile("f1", "a\nb\n");
+  testing::MemoryFileSetup setup = testing::FileBytes("a\nc\n");
+  setup.no_memory_after_reads = 1;
+  platform.AddFile("f2", setup);
+  const Outcome outcome = Run1024(platform);
+  EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n");
+  EXPECT_EQ(outcome.err,
+            "\r\nrun-time error F6700\r\n- not enough memory to go on with the comparison\r\n");
+  EXPECT_EQ(outcome.status, 1);
+}
+
+struct FullDeviceRow {
+  const char* name;
+  std::size_t lost;  // bytes of the whole output the device does not take
+  std::string err;
+};
+
+TEST(FailureReport, OutputRefusedAtTheEndIsAFailedRun) {
+  const std::string full = "\r\n" + kRule + "\r\n" + kStop + "\r\n";
+  const std::string no_space = "- no space left on the device that receives standard output\r\n";
+  const std::vector<FullDeviceRow> rows = {
+      // The stop message is written at the even end, statement 157.
+      {"the stop message", 10,
+       "\r\nvellum(157) : run-time error F6422: WRITE(CON)\r\n" + no_space +
+           "\r\nExecution traceback:\r\n\t\tfrom main program in vellum(157)\r\n"},
+      // The owed line end is written by the cleanup, outside every routine.
+      {"the owed line end", 2, "\r\nrun-time error F6422: WRITE(CON)\r\n" + no_space},
+  };
+  for (const bool blocks : {false, true}) {
+    for (const FullDeviceRow& row : rows) {
+      MemoryPlatform platform;
+      platform.stdout_takes_blocks = blocks;
+      platform.out_room = full.size() - row.lost;
+      platform.AddFile("f1", "a\n");
+      platform.AddFile("f2", "a\n");
+      const Outcome outcome = Run1024(platform);
+      EXPECT_EQ(outcome.out, full.substr(0, full.size() - row.lost)) << row.name;
+      EXPECT_EQ(outcome.err, row.err) << row.name;
+      EXPECT_EQ(outcome.status, 1) << row.name;
+    }
+  }
+}
+
 TEST(FailureReport, RangeCheckInComparReportsWithoutAFileName) {
   MemoryPlatform platform;
   io::Io io(platform, {"vellum"});

@@ -1,0 +1,160 @@
+// The edges of the process, tried as a hostile caller would: standard
+// descriptors closed or read-only, the listing sent into an input, a device
+// that fills at the last byte, and a limit on memory. Each runs the built
+// program as a child process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/program_runner.h"
+
+namespace vellum::testing {
+namespace {
+
+const std::string kRule(79, '-');
+const std::string kIdentical = ListingOutput({"", kRule});
+
+std::string Report(int statement, const std::string& what, const std::string& message) {
+  const std::string at = std::to_string(statement);
+  std::string text = "\r\nvellum(";
+  text.append(at).append(") : run-time error ").append(what).append("\r\n- ").append(message);
+  text.append("\r\n\r\nExecution traceback:\r\n\t\tfrom main program in vellum(");
+  return text.append(at).append(")\r\n");
+}
+
+const std::string kRefused = Report(157, "F6421: WRITE(CON)", "standard output refused the write");
+
+struct DescriptorRow {
+  const char* name;
+  std::vector<std::string> args;
+  RunOptions::Mode stdout_mode;
+  std::vector<int> closed;
+  std::string out;  // what reaches the captured standard output
+  std::string err;
+};
+
+TEST(StandardDescriptors, ClosedOrReadOnlyOnesNeitherLoseOutputNorTakeInputs) {
+  const std::string prompt2 = "File name missing or blank - please enter file name\r\nUNIT 2? ";
+  const std::vector<DescriptorRow> rows = {
+      {"standard output closed", {"a", "b"}, RunOptions::Mode::kWrite, {1}, "", kRefused},
+      {"standard output read-only", {"a", "b"}, RunOptions::Mode::kReadOnly, {}, "", kRefused},
+      // Unit 1 must not become standard input and answer the prompt itself.
+      {"standard input closed",
+       {"a"},
+       RunOptions::Mode::kWrite,
+       {0},
+       prompt2,
+       Report(75, "F6501: OPEN()", "standard input ended while a file name was awaited")},
+  };
+  for (const DescriptorRow& row : rows) {
+    TempFolder folder;
+    folder.Write("a", "b\n");  // names file b, should it be read as an answer
+    folder.Write("b", "b\n");
+    folder.Write("out", "");
+    RunOptions options;
+    options.stdout_path = (folder.path() / "out").string();
+    options.stdout_mode = row.stdout_mode;
+    options.closed = row.closed;
+    const ProgramResult result = RunVellum(folder, row.args, options);
+    EXPECT_EQ(ReadFile(folder.path() / "out"), row.out) << row.name;
+    EXPECT_EQ(result.err, row.err) << row.name;
+    EXPECT_EQ(result.status, 1) << row.name;
+  }
+}
+
+TEST(StandardDescriptors, ListingIntoAnInputFailsItsOpenBeforeAnythingIsWritten) {
+  // Listings longer than the output buffer, which the run would otherwise
+  // read back without end.
+  std::string lines1;
+  std::string lines2;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string number = std::to_string(i);
+    lines1.append("one ").append(number).append("\n");
+    lines2.append("two ").append(number).append("\n");
+  }
+  for (const auto mode : {RunOptions::Mode::kAppend, RunOptions::Mode::kWrite}) {
+    for (const char* input : {"s1", "s2"}) {
+      TempFolder folder;
+      folder.Write("s1", lines1);
+      folder.Write("s2", lines2);
+      const std::string before = ReadFile(folder.path() / input);
+      RunOptions options;
+      options.stdout_path = (folder.path() / input).string();
+      options.stdout_mode = mode;
+      const ProgramResult result = RunVellum(folder, {"s1", "s2"}, options);
+      const std::string name = input;
+      EXPECT_EQ(result.err, Report(name == "s1" ? 74 : 75, "F6413: OPEN(" + name + ")",
+                                   "this file receives the standard output, so it cannot be "
+                                   "compared"))
+          << name;
+      EXPECT_EQ(result.status, 1) << name;
+      if (mode == RunOptions::Mode::kAppend) {
+        EXPECT_EQ(ReadFile(folder.path() / input), before) << name << ": nothing written";
+      }
+    }
+  }
+}
+
+TEST(FullDevice, RefusedFinalLineEndIsAFailedRun) {
+  // The device takes all but the last two bytes, the owed CR LF that the
+  // exit-time cleanup writes.
+  TempFolder folder;
+  folder.Write("a", "x\n");
+  folder.Write("b", "x\n");
+  RunOptions options;
+  options.stdout_path = (folder.path() / "out").string();
+  options.file_size = static_cast<long>(kIdentical.size()) - 2;
+  const ProgramResult result = RunVellum(folder, {"a", "b"}, options);
+  EXPECT_EQ(ReadFile(folder.path() / "out"), kIdentical.substr(0, kIdentical.size() - 2));
+  EXPECT_EQ(result.err,
+            "\r\nrun-time error F6422: WRITE(CON)\r\n"
+            "- no space left on the device that receives standard output\r\n");
+  EXPECT_EQ(result.status, 1);
+}
+
+TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
+  if (SanitizedBuild()) {
+    GTEST_SKIP() << "the sanitizers' runtime reserves more address space than any limit here";
+  }
+  // Nothing in common for 30,000 lines: the search goes deep, and the block
+  // is listed once it ends.
+  std::string file1 = "same\n";
+  std::string file2 = "same\n";
+  for (int i = 0; i < 30000; ++i) {
+    const std::string number = std::to_string(i);
+    file1.append("a").append(number).append("\n");
+    file2.append("b").append(number).append("\n");
+  }
+  TempFolder folder;
+  folder.Write("f1", file1);
+  folder.Write("f2", file2);
+  const std::string full = RunVellum(folder, {"f1", "f2"}).out;
+  ASSERT_GT(full.size(), 400'000U);
+  int completed = 0;
+  int refused = 0;
+  constexpr long kMegabyte = 1024 * 1024;
+  for (long limit = 2 * kMegabyte; limit <= 40 * kMegabyte; limit += kMegabyte) {
+    RunOptions options;
+    options.address_space = limit;
+    const ProgramResult result = RunVellum(folder, {"f1", "f2"}, options);
+    if (result.status == 127 && result.err.find("error while loading") != std::string::npos) {
+      continue;  // the system could not even load the program
+    }
+    if (result.status == 0) {
+      ++completed;
+      EXPECT_EQ(result.out, full) << limit;
+      EXPECT_EQ(result.err, "") << limit;
+    } else {
+      ++refused;
+      EXPECT_EQ(result.status, 255) << limit;
+      EXPECT_EQ(result.out, "") << limit;
+      EXPECT_EQ(result.err, "\r\nruntime error R6016\r\n- not enough space\r\n") << limit;
+    }
+  }
+  EXPECT_GT(completed, 0);
+  EXPECT_GT(refused, 0);
+}
+
+}  // namespace
+}  // namespace vellum::testing
