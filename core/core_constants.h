@@ -40,6 +40,10 @@ inline constexpr std::string_view kEofNotice3 = " BEFORE THE OTHER.";
 inline constexpr std::string_view kLoopMessage1 =
     " **** {DO 68} LOOP TOO SMALL FOR THE INPUT DATA.";
 inline constexpr std::string_view kLoopMessage2 = " **** THERE IS PROBABLY MORE DATA NOT COMPARED.";
+// The notice before a block the search could not resynchronise, around the
+// search's depth in lines.
+inline constexpr std::string_view kUnsynchronisedNotice1 = " **** NO AGREEMENT WITHIN ";
+inline constexpr std::string_view kUnsynchronisedNotice2 = " LINES: BLOCK LISTED UNSYNCHRONISED.";
 
 }  // namespace vellum::core
 

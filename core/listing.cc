@@ -86,9 +86,9 @@ void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::i
   std::array<char, 16> digits{};
   const char* digits_end = std::to_chars(digits.data(), digits.data() + digits.size(), depth).ptr;
   io::WriteRecord(
-      s.io, {" **** NO AGREEMENT WITHIN ",
+      s.io, {kUnsynchronisedNotice1,
              std::string_view(digits.data(), static_cast<std::size_t>(digits_end - digits.data())),
-             " LINES: BLOCK LISTED UNSYNCHRONISED."});
+             kUnsynchronisedNotice2});
   std::int32_t ISKIP = 0;
   const auto list = [&](std::int32_t file, std::int32_t back, std::int32_t count) {
     Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;

@@ -27,6 +27,9 @@ inline constexpr std::int32_t kUnitCount = 2;
 inline constexpr std::string_view kConsoleName = "CON";
 
 inline constexpr std::string_view kLineEnd = "\r\n";
+// The name prompt, before the unit's number and "? ".
+inline constexpr std::string_view kPrompt =
+    "File name missing or blank - please enter file name\r\nUNIT ";
 inline constexpr std::string_view kStopMessage = "Stop - Program terminated.\r\n";
 inline constexpr std::string_view kSourceUnit = "vellum";
 

@@ -12,7 +12,6 @@
 namespace vellum::io {
 namespace {
 
-constexpr std::string_view kPrompt = "File name missing or blank - please enter file name\r\nUNIT ";
 // A line holding only this byte ends standard input.
 constexpr char kCtrlZ = '\x1a';
 constexpr std::string_view kTooLongMessage = "the file name is longer than this system accepts";
