@@ -45,7 +45,7 @@ void RaiseIfFailed(Io& io, const std::optional<Failure>& failure) {
 }  // namespace
 
 std::optional<Failure> DrainStdout(Io& io) {
-  const std::string_view pending(io.out_buffer.data(), io.out_fill);
+  const std::string_view pending(io.out_buffer.Data(), io.out_fill);
   io.out_fill = 0;
   return WriteNow(io, pending);
 }
@@ -55,13 +55,13 @@ std::optional<Failure> PutStdout(Io& io, std::string_view bytes) {
     return WriteNow(io, bytes);
   }
   while (!bytes.empty()) {
-    if (io.out_fill == io.out_buffer.size()) {
+    if (io.out_fill == io.out_buffer.Size()) {
       if (std::optional<Failure> failure = DrainStdout(io)) {
         return failure;
       }
     }
-    const std::size_t n = std::min(bytes.size(), io.out_buffer.size() - io.out_fill);
-    std::memcpy(io.out_buffer.data() + io.out_fill, bytes.data(), n);
+    const std::size_t n = std::min(bytes.size(), io.out_buffer.Size() - io.out_fill);
+    std::memcpy(io.out_buffer.Data() + io.out_fill, bytes.data(), n);
     io.out_fill += n;
     bytes.remove_prefix(n);
   }
@@ -90,10 +90,10 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   };
   std::size_t size = 0;
   for_each_piece([&](std::string_view piece) { size += piece.size(); });
-  if (io.buffer_stdout && size <= io.out_buffer.size() - io.out_fill) {
+  if (io.buffer_stdout && size <= io.out_buffer.Size() - io.out_fill) {
     // Most records fit the room left in the output buffer: copy them there.
     for_each_piece([&](std::string_view piece) {
-      std::memcpy(io.out_buffer.data() + io.out_fill, piece.data(), piece.size());
+      std::memcpy(io.out_buffer.Data() + io.out_fill, piece.data(), piece.size());
       io.out_fill += piece.size();
     });
   } else {

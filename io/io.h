@@ -27,9 +27,9 @@ class ByteBuffer {
  public:
   explicit ByteBuffer(std::size_t size)
       : bytes_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
-  char* data() { return bytes_.get(); }
-  const char* data() const { return bytes_.get(); }
-  std::size_t size() const { return size_; }
+  char* Data() { return bytes_.get(); }
+  const char* Data() const { return bytes_.get(); }
+  std::size_t Size() const { return size_; }
   char& operator[](std::size_t at) { return bytes_[at]; }
 
  private:

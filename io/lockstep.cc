@@ -38,8 +38,8 @@ std::int64_t SkipCommonRecords(Io& io, std::int64_t max_counted, RecordCounts co
   if (first.eof || second.eof || max_counted <= 0) {
     return 0;
   }
-  const char* a = first.buffer.data() + first.pos;
-  const char* b = second.buffer.data() + second.pos;
+  const char* a = first.buffer.Data() + first.pos;
+  const char* b = second.buffer.Data() + second.pos;
   std::size_t size = std::min(static_cast<std::size_t>(first.fill - first.pos),
                               static_cast<std::size_t>(second.fill - second.pos));
   size = CommonPrefix(a, b, size);

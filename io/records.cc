@@ -20,12 +20,12 @@ void RaiseReadError(Io& io, const Unit& unit, Operation operation) {
                      "the file could not be read (a device or file system error)"});
 }
 
-std::int32_t BufferSize(const Unit& unit) { return static_cast<std::int32_t>(unit.buffer.size()); }
+std::int32_t BufferSize(const Unit& unit) { return static_cast<std::int32_t>(unit.buffer.Size()); }
 
 // Reads the next block at the end offset. Returns false when the file has no
 // more bytes; the buffer is then empty.
 bool Refill(Io& io, Unit& unit) {
-  const std::int64_t got = unit.file->ReadAt(unit.end_offset, unit.buffer.data(), BufferSize(unit));
+  const std::int64_t got = unit.file->ReadAt(unit.end_offset, unit.buffer.Data(), BufferSize(unit));
   if (got < 0) {
     RaiseReadError(io, unit, Operation::kRead);
   }
@@ -90,7 +90,7 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
       break;
     }
     found_record = true;
-    const char* begin = unit.buffer.data() + unit.pos;
+    const char* begin = unit.buffer.Data() + unit.pos;
     const std::size_t room = line.size() - stored;
     const auto held = static_cast<std::size_t>(unit.fill - unit.pos);
     const std::size_t size = std::min(room, held);
@@ -133,11 +133,11 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
     if (unit.pos == unit.fill && !Refill(io, unit)) {
       break;
     }
-    const char* begin = unit.buffer.data() + unit.pos;
+    const char* begin = unit.buffer.Data() + unit.pos;
     const auto held = static_cast<std::size_t>(unit.fill - unit.pos);
     const void* lf = std::memchr(begin, '\n', held);
     if (lf != nullptr) {
-      unit.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - unit.buffer.data()) + 1;
+      unit.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - unit.buffer.Data()) + 1;
       break;
     }
     unit.pos = unit.fill;
@@ -164,7 +164,7 @@ void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {
       passed_end = true;
       --scan_end;
     }
-    const char* base = unit.buffer.data();
+    const char* base = unit.buffer.Data();
     if (const char* lf = FindLastLf(base, base + scan_end)) {
       unit.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
@@ -177,7 +177,7 @@ void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {
     // where they begin.
     const std::int64_t block_start = std::max<std::int64_t>(0, held_start - BufferSize(unit));
     const std::int64_t want = held_start - block_start;
-    const std::int64_t got = unit.file->ReadAt(block_start, unit.buffer.data(), want);
+    const std::int64_t got = unit.file->ReadAt(block_start, unit.buffer.Data(), want);
     if (got < 0) {
       RaiseReadError(io, unit, Operation::kBackspace);
     }

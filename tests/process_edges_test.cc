@@ -133,7 +133,7 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
   ASSERT_GT(full.size(), 400'000U);
   int completed = 0;
   int refused = 0;
-  constexpr long kMegabyte = 1024 * 1024;
+  constexpr long kMegabyte = 1024L * 1024;
   for (long limit = 2 * kMegabyte; limit <= 40 * kMegabyte; limit += kMegabyte) {
     RunOptions options;
     options.address_space = limit;
