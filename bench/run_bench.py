@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Benchmark vellum against GNU diff, cmp and a plain lockstep loop.
+"""Benchmark vellum against GNU diff, cmp, cat and a plain lockstep loop.
 
 Generates the workloads in a temporary folder, runs every tool on each of
 them alternately, several times, and prints the median wall time, the
 throughput (both files' bytes per second), the peak resident memory and the
-ratio of vellum's time to diff's. Every tool writes its output to a file.
+ratio of vellum's time to diff's and to the workload's floor: the lockstep
+loop, or cat of both files (the read limit) on identical files. W0 times
+many whole runs on the two example files, start-up included. Every tool
+writes its output to a file.
 
     python3 bench/run_bench.py            # the whole set, 3 runs each
     python3 bench/run_bench.py --quick    # without the 1 GB workloads
@@ -104,11 +107,54 @@ def measure(command, out_path):
     return wall, int(lines[-1]) if lines else 0, status
 
 
+def spawn_median(command, out_path, runs, batches=5):
+    """Median over batches of the wall seconds of one run of `command`,
+    each spawned directly (no shell) with standard output to a file."""
+    per_run = []
+    with open(out_path, "wb") as out, open(os.devnull, "rb") as null:
+        actions = [(os.POSIX_SPAWN_DUP2, null.fileno(), 0), (os.POSIX_SPAWN_DUP2, out.fileno(), 1)]
+        for _ in range(batches):
+            start = time.perf_counter()
+            for _ in range(runs // batches):
+                pid = os.posix_spawnp(command[0], command, os.environ, file_actions=actions)
+                os.waitpid(pid, 0)
+            per_run.append((time.perf_counter() - start) / (runs // batches))
+    return statistics.median(per_run)
+
+
+def small_runs(vellum, runs):
+    """W0: whole runs of the example files, start-up included."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    old = os.path.join(here, "..", "examples", "old.f")
+    new = os.path.join(here, "..", "examples", "new.f")
+    folder = tempfile.mkdtemp(prefix="vellum-w0-")
+    try:
+        out_path = os.path.join(folder, "output")
+        tools = {"vellum": [vellum, old, new], "diff": ["diff", old, new],
+                 "cat": ["cat", old, new]}
+        medians = {tool: [] for tool in tools}
+        for _ in range(3):
+            for tool, command in tools.items():
+                medians[tool].append(spawn_median(command, out_path, runs))
+        name = f"W0 example files x{runs}"
+        diff_median = statistics.median(medians["diff"])
+        floor_median = statistics.median(medians["cat"])
+        for tool in tools:
+            median = statistics.median(medians[tool])
+            ratios = (f"{median / diff_median:8.3f} {median / floor_median:8.3f}"
+                      if tool == "vellum" else "")
+            print(f"{name:30} {tool:9} {median * 1000:8.3f}m {'':>8} {'':>8} {ratios}",
+                  flush=True)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default="build/release", help="folder holding vellum")
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--quick", action="store_true", help="leave out the 1 GB workloads")
+    parser.add_argument("--small-runs", type=int, default=300, help="whole runs timed for W0")
     parser.add_argument("--dir", default=None, help="where to generate the workloads")
     args = parser.parse_args()
 
@@ -124,14 +170,20 @@ def main():
         print(f"generating workloads in {folder} ...", flush=True)
         workloads = generate(folder, args.quick)
         out_path = os.path.join(folder, "output")
-        header = f"{'workload':30} {'tool':9} {'median s':>9} {'MB/s':>8} {'peak MB':>8} {'vs diff':>8}"
+        header = (f"{'workload':30} {'tool':9} {'median s':>9} {'MB/s':>8} {'peak MB':>8} "
+                  f"{'vs diff':>8} {'vs floor':>8}")
         print(header)
         print("-" * len(header))
+        small_runs(vellum, args.small_runs)
         for name, a, b in workloads:
             size = os.path.getsize(a) + os.path.getsize(b)
             tools = {"vellum": [vellum, a, b], "diff": ["diff", a, b], "lockstep": [lockstep, a, b]}
             if name.startswith(("W1", "W2")):
                 tools["cmp"] = ["cmp", a, b]
+            floor = "lockstep"
+            if name.startswith("W1"):
+                tools["cat"] = ["cat", a, b]
+                floor = "cat"
             times = {tool: [] for tool in tools}
             memory = {tool: 0 for tool in tools}
             order = list(tools)
@@ -143,9 +195,11 @@ def main():
                     times[tool].append(wall)
                     memory[tool] = max(memory[tool], peak)
             diff_median = statistics.median(times["diff"])
+            floor_median = statistics.median(times[floor])
             for tool in tools:
                 median = statistics.median(times[tool])
-                ratio = f"{median / diff_median:8.3f}" if tool == "vellum" else ""
+                ratio = (f"{median / diff_median:8.3f} {median / floor_median:8.3f}"
+                         if tool == "vellum" else "")
                 print(f"{name:30} {tool:9} {median:9.3f} {size / MB / median:8.0f} "
                       f"{memory[tool] / 1000:8.1f} {ratio}", flush=True)
     finally:

@@ -5,45 +5,50 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace vellum::core {
 namespace {
 
-// The table is kept at most four fifths full: a search to the full depth
-// fits its at most 200,002 windows in 2^18 slots.
-constexpr std::size_t kFifthsFull = 4;
-constexpr std::size_t kMinimumSlots = 1024;
+// The table is kept at most two fifths full.
+constexpr std::size_t kFifthsFull = 2;
+constexpr std::size_t kMinimumCells = 1024;
 
-std::size_t Side(std::int32_t file) { return file == 2 ? 1 : 0; }
+std::size_t Side(std::int32_t unit) { return unit == kUnit2 ? 1 : 0; }
 
 }  // namespace
 
 void WindowIndex::Free::operator()(void* memory) const { std::free(memory); }
 
 WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::size_t>(max_lines)) {
-  std::size_t count = kMinimumSlots;
-  while (count * kFifthsFull < 2 * max_lines_ * 5) {
+  const std::size_t most_entries = 2 * max_lines_;
+  std::size_t count = kMinimumCells;
+  while (count * kFifthsFull < most_entries * 5) {
     count *= 2;
   }
-  slots_.reset(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
-  tags_.reset(static_cast<std::uint8_t*>(std::calloc(count, 1)));
-  if (slots_ == nullptr || tags_ == nullptr) {
+  while ((std::size_t{1} << entry_bits_) <= most_entries) {
+    ++entry_bits_;
+  }
+  if (entry_bits_ > 24) {
+    throw std::length_error("window index deeper than its cells can number");
+  }
+  table_.reset(static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t))));
+  if (table_ == nullptr) {
     throw std::bad_alloc();
   }
-  slot_count_ = count;
+  cell_mask_ = count - 1;
   for (std::size_t side = 0; side < 2; ++side) {
     windows_[side].reserve(max_lines_ * kWindowSize);
     can_agree_[side].reserve(max_lines_);
   }
-  used_.reserve(2 * max_lines_);
+  entries_.reserve(most_entries);
 }
 
 void WindowIndex::Clear() {
-  for (const std::uint32_t slot : used_) {
-    slots_[slot] = Slot{};
-    tags_[slot] = 0;
+  for (const Entry& entry : entries_) {
+    table_[entry.cell] = 0;
   }
-  used_.clear();
+  entries_.clear();
   for (std::size_t side = 0; side < 2; ++side) {
     windows_[side].clear();
     can_agree_[side].clear();
@@ -54,7 +59,7 @@ std::uint64_t WindowIndex::Hash(std::string_view window) {
   // 25 bytes as three words and a byte, mixed by multiplication.
   std::uint64_t words[3];
   std::memcpy(words, window.data(), sizeof(words));
-  std::uint64_t h = static_cast<unsigned char>(window[24]);
+  std::uint64_t h = static_cast<unsigned char>(window[kWindowSize - 1]);
   for (const std::uint64_t word : words) {
     h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
     h ^= h >> 29;
@@ -62,68 +67,86 @@ std::uint64_t WindowIndex::Hash(std::string_view window) {
   return h;
 }
 
-std::string_view WindowIndex::WindowOf(std::int32_t file, std::int32_t position) const {
-  const std::vector<char>& windows = windows_[Side(file)];
+std::string_view WindowIndex::WindowOf(std::int32_t unit, std::int32_t position) const {
+  const std::vector<char>& windows = windows_[Side(unit)];
   return {windows.data() + static_cast<std::size_t>(position - 1) * kWindowSize, kWindowSize};
 }
 
-std::string_view WindowIndex::WindowOf(const Slot& slot) const {
-  return slot.first[0] != 0 ? WindowOf(1, slot.first[0]) : WindowOf(2, slot.first[1]);
+std::string_view WindowIndex::WindowOf(const Entry& entry) const {
+  return entry.first[0] != 0 ? WindowOf(1, entry.first[0]) : WindowOf(2, entry.first[1]);
 }
 
-std::int32_t WindowIndex::Count(std::int32_t file) const {
-  return static_cast<std::int32_t>(windows_[Side(file)].size() / kWindowSize);
+std::int32_t WindowIndex::Count(std::int32_t unit) const {
+  return static_cast<std::int32_t>(windows_[Side(unit)].size() / kWindowSize);
 }
 
-std::size_t WindowIndex::Find(std::string_view window, std::uint8_t* tag) const {
-  const std::uint64_t hash = Hash(window);
-  const auto wanted = static_cast<std::uint8_t>((hash >> 56) | 1);
-  if (tag != nullptr) {
-    *tag = wanted;
-  }
-  const std::size_t mask = slot_count_ - 1;
-  std::size_t at = hash & mask;
+std::uint32_t WindowIndex::Tag(std::uint64_t hash) const {
+  return static_cast<std::uint32_t>(hash >> 32) & ~EntryMask();
+}
+
+std::uint32_t WindowIndex::Find(std::string_view window, std::uint64_t hash,
+                                std::size_t* cell) const {
+  const std::uint32_t tag = Tag(hash);
+  std::size_t at = hash & cell_mask_;
   for (;;) {
-    const std::uint8_t held = tags_[at];
-    if (held == 0 || (held == wanted && WindowOf(slots_[at]) == window)) {
-      return at;
+    const std::uint32_t held = table_[at];
+    if (held == 0) {
+      *cell = at;
+      return 0;
     }
-    at = (at + 1) & mask;
+    if ((held & ~EntryMask()) == tag) {
+      const std::uint32_t number = held & EntryMask();
+      if (std::memcmp(WindowOf(entries_[number - 1]).data(), window.data(), kWindowSize) == 0) {
+        *cell = at;
+        return number;
+      }
+    }
+    at = (at + 1) & cell_mask_;
   }
 }
 
-void WindowIndex::Add(std::int32_t file, std::string_view window, bool can_agree) {
-  std::vector<char>& windows = windows_[Side(file)];
+const WindowIndex::Entry* WindowIndex::Find(std::string_view window) const {
+  std::size_t cell = 0;
+  const std::uint32_t number = Find(window, Hash(window), &cell);
+  return number == 0 ? nullptr : &entries_[number - 1];
+}
+
+void WindowIndex::Add(std::int32_t unit, std::string_view window, bool can_agree) {
+  std::vector<char>& windows = windows_[Side(unit)];
   windows.insert(windows.end(), window.begin(), window.begin() + kWindowSize);
-  can_agree_[Side(file)].push_back(can_agree);
+  can_agree_[Side(unit)].push_back(can_agree);
   if (!can_agree) {
     return;
   }
-  const std::int32_t position = Count(file);
-  std::uint8_t tag = 0;
-  const std::size_t at = Find(WindowOf(file, position), &tag);
-  Slot& slot = slots_[at];
-  if (tags_[at] == 0) {
-    tags_[at] = tag;
-    used_.push_back(static_cast<std::uint32_t>(at));
+  const std::int32_t position = Count(unit);
+  const std::size_t side = Side(unit);
+  std::size_t cell = 0;
+  const std::uint64_t hash = Hash(window);
+  std::uint32_t number = Find(window, hash, &cell);
+  if (number == 0) {
+    entries_.push_back(Entry{{0, 0}, {0, 0}, static_cast<std::uint32_t>(cell)});
+    number = static_cast<std::uint32_t>(entries_.size());
+    table_[cell] = Tag(hash) | number;
   }
-  const std::size_t side = Side(file);
-  if (slot.first[side] == 0) {
-    slot.first[side] = position;
+  Entry& entry = entries_[number - 1];
+  if (entry.first[side] == 0) {
+    entry.first[side] = position;
   }
-  slot.last[side] = position;
+  entry.last[side] = position;
 }
 
-bool WindowIndex::CanAgree(std::int32_t file, std::int32_t position) const {
-  return can_agree_[Side(file)][static_cast<std::size_t>(position - 1)];
+bool WindowIndex::CanAgree(std::int32_t unit, std::int32_t position) const {
+  return can_agree_[Side(unit)][static_cast<std::size_t>(position - 1)];
 }
 
-std::int32_t WindowIndex::First(std::int32_t file, std::string_view window) const {
-  return slots_[Find(window)].first[Side(file)];
+std::int32_t WindowIndex::First(std::int32_t unit, std::string_view window) const {
+  const Entry* entry = Find(window);
+  return entry == nullptr ? 0 : entry->first[Side(unit)];
 }
 
-std::int32_t WindowIndex::Last(std::int32_t file, std::string_view window) const {
-  return slots_[Find(window)].last[Side(file)];
+std::int32_t WindowIndex::Last(std::int32_t unit, std::string_view window) const {
+  const Entry* entry = Find(window);
+  return entry == nullptr ? 0 : entry->last[Side(unit)];
 }
 
 }  // namespace vellum::core

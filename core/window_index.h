@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/core_constants.h"
+
 namespace vellum::core {
 
 class WindowIndex {
@@ -27,56 +29,64 @@ class WindowIndex {
   // Forgets every line, keeping the memory.
   void Clear();
 
-  // Adds the next line of file `file` (1 or 2), whose `window` is
+  // Adds the next line of the file on unit `unit` (1 or 2), whose `window` is
   // kWindowSize bytes long: its block position is one more than the last
   // added for that file, and at most max_lines are added. Only lines with
   // `can_agree` set are found by First and Last; the window of every line
   // is kept.
-  void Add(std::int32_t file, std::string_view window, bool can_agree);
+  void Add(std::int32_t unit, std::string_view window, bool can_agree);
 
-  // Whether line `position` of file `file` was added with `can_agree` set.
-  bool CanAgree(std::int32_t file, std::int32_t position) const;
+  // Whether line `position` of the file on unit `unit` was added with `can_agree` set.
+  bool CanAgree(std::int32_t unit, std::int32_t position) const;
 
-  // The smallest and the largest block position of file `file` whose line
+  // The smallest and the largest block position of the file on unit `unit` whose line
   // can agree and carries `window`; 0 when there is none.
-  std::int32_t First(std::int32_t file, std::string_view window) const;
-  std::int32_t Last(std::int32_t file, std::string_view window) const;
+  std::int32_t First(std::int32_t unit, std::string_view window) const;
+  std::int32_t Last(std::int32_t unit, std::string_view window) const;
 
-  // The window of line `position` of file `file`.
-  std::string_view WindowOf(std::int32_t file, std::int32_t position) const;
+  // The window of line `position` of the file on unit `unit`.
+  std::string_view WindowOf(std::int32_t unit, std::int32_t position) const;
 
-  // Lines added to file `file` since the last Clear.
-  std::int32_t Count(std::int32_t file) const;
+  // Lines added for unit `unit` since the last Clear.
+  std::int32_t Count(std::int32_t unit) const;
 
  private:
   // The lines that carry one window; the window itself is read from the
   // first line of file1 that carries it, or else of file2.
-  struct Slot {
+  struct Entry {
     std::int32_t first[2];
     std::int32_t last[2];
+    std::uint32_t cell;  // its cell in the table
   };
   struct Free {
     void operator()(void* memory) const;
   };
 
   static std::uint64_t Hash(std::string_view window);
-  std::string_view WindowOf(const Slot& slot) const;
-  // The slot holding `window`, or the empty slot where it would go; `tag`
-  // receives the tag the window's slot carries.
-  std::size_t Find(std::string_view window, std::uint8_t* tag = nullptr) const;
+  std::string_view WindowOf(const Entry& entry) const;
+  std::uint32_t EntryMask() const { return (std::uint32_t{1} << entry_bits_) - 1; }
+  // The bits of a cell above the entry's number, from the window's hash.
+  std::uint32_t Tag(std::uint64_t hash) const;
+  // The number plus one of the entry holding `window` (whose hash is
+  // `hash`), or 0; `cell` receives the cell that holds it, or the empty
+  // cell where it would go.
+  std::uint32_t Find(std::string_view window, std::uint64_t hash, std::size_t* cell) const;
+  const Entry* Find(std::string_view window) const;
 
   std::size_t max_lines_ = 0;
   std::vector<char> windows_[2];  // kWindowSize bytes per line, in order
   std::vector<bool> can_agree_[2];
-  // Open addressing over a power of two of slots, sized once for the
-  // deepest search. Each slot has a one-byte tag from its window's hash, 0
-  // while it is empty, so that probing rarely compares windows. Both are
-  // taken zeroed from the system: only the pages a search touches become
-  // resident.
-  std::unique_ptr<Slot[], Free> slots_;
-  std::unique_ptr<std::uint8_t[], Free> tags_;
-  std::size_t slot_count_ = 0;
-  std::vector<std::uint32_t> used_;  // slots filled since the last Clear
+  // The windows that can agree, in the order they were first added.
+  std::vector<Entry> entries_;
+  // Open addressing over a power of two of cells, at most two fifths full
+  // for the deepest search so that probes stay short. A cell holds 0 while
+  // it is empty, else an entry's number plus one in its low entry_bits_ and
+  // a tag from the window's hash above them, so that probing rarely reads an
+  // entry or compares windows. The table is taken zeroed from the system:
+  // only the pages a search touches become resident.
+  std::unique_ptr<std::uint32_t[], Free> table_;
+  std::size_t cell_mask_ = 0;
+  int entry_bits_ = 0;
 };
 
 }  // namespace vellum::core
