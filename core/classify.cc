@@ -53,15 +53,15 @@ std::size_t TrimmedLength(std::string_view text) {
   return last == std::string_view::npos ? 0 : last + 1;
 }
 
-void CHECK(State& s, std::int32_t& result, std::int32_t file) {
+void CHECK(State& s, std::int32_t& result, std::int32_t unit) {
   io::RoutineFrame frame(s.io, "CHECK", 0);
   result = 0;
   // Past its filled length a line is blank, so only that much is examined.
-  if (file == kUnit1 &&
+  if (unit == kUnit1 &&
       IsIgnorableText(View(s.LINE1).substr(0, io::FilledLength(s.io, kUnit1, s.LINE1)))) {
     result = 1;
   }
-  if (file == kUnit2 &&
+  if (unit == kUnit2 &&
       IsIgnorableText(View(s.LINE2).substr(0, io::FilledLength(s.io, kUnit2, s.LINE2)))) {
     result = 1;
   }

@@ -14,9 +14,9 @@
 
 namespace vellum::core {
 
-// Sets `result` to 1 when the current line of file `file` (1 or 2) is
+// Sets `result` to 1 when the current line of the file on unit `unit` (1 or 2) is
 // ignorable, else to 0; any other file number gives 0.
-void CHECK(State& s, std::int32_t& result, std::int32_t file);
+void CHECK(State& s, std::int32_t& result, std::int32_t unit);
 
 // Sets MATCH for the current LINE1 and LINE2. A window outside the line ends
 // the run with a range-check failure.

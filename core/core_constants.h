@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "io/io_constants.h"
+
 namespace vellum::core {
 
 // Columns of a line that are ever read into memory.
@@ -14,8 +16,10 @@ inline constexpr std::int32_t kLineWidth = 300;
 inline constexpr std::int32_t kWindowFirst = 1;
 inline constexpr std::int32_t kWindowLast = 25;
 
-inline constexpr std::int32_t kUnit1 = 1;
-inline constexpr std::int32_t kUnit2 = 2;
+// File1 is read on unit 1 and file2 on unit 2; the core names each file by
+// its unit.
+using io::kUnit1;
+using io::kUnit2;
 
 // Passes of the comparison loop; the loop's label 68 stands in its message.
 inline constexpr std::int32_t kLoopLimit = 100'000'000;

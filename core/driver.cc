@@ -16,24 +16,24 @@ namespace {
 
 bool CountsAsLine(std::string_view data) { return !IsIgnorableText(data); }
 
-// Reads lines of `file` until a significant one or the end of the file,
+// Reads lines of `unit` until a significant one or the end of the file,
 // blanking NULs and classifying each line read, the one at the end included.
-void NextSignificantLine(State& s, io::RoutineFrame& main, std::int32_t file, std::int32_t& NUL1,
+void NextSignificantLine(State& s, io::RoutineFrame& main, std::int32_t unit, std::int32_t& NUL1,
                          std::int32_t& NUL2) {
-  const std::int32_t shift = file == kUnit1 ? 0 : 8;
-  Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;
-  std::int32_t& eof = file == kUnit1 ? s.EOF1 : s.EOF2;
+  const std::int32_t shift = ForUnit(unit, 0, 8);
+  Line& line = LineOf(s, unit);
+  std::int32_t& eof = EofOf(s, unit);
   std::int32_t ISKIP = 0;
   do {
     main.At(125 + shift);
-    if (!io::READ_RECORD(s.io, file, line)) {
+    if (!io::READ_RECORD(s.io, unit, line)) {
       main.At(127 + shift);
       eof = 1;
     }
     main.At(129 + shift);
-    NULLS(s, file, NUL1, NUL2);
+    NULLS(s, unit, NUL1, NUL2);
     main.At(130 + shift);
-    CHECK(s, ISKIP, file);
+    CHECK(s, ISKIP, unit);
     main.At(131 + shift);
   } while (eof == 0 && ISKIP == 1);
 }
@@ -42,24 +42,24 @@ void NextSignificantLine(State& s, io::RoutineFrame& main, std::int32_t file, st
 // found no partner, then the closing rule and the NUL reports, and stop.
 [[noreturn]] void ListRest(State& s, io::RoutineFrame& main, std::int32_t NUL1, std::int32_t NUL2) {
   main.At(259);
-  const std::int32_t file = s.EOF1 == 0 ? kUnit1 : kUnit2;
-  const std::int32_t shift = file == kUnit1 ? 0 : 11;
-  Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;
+  const std::int32_t unit = s.EOF1 == 0 ? kUnit1 : kUnit2;
+  const std::int32_t shift = ForUnit(unit, 0, 11);
+  Line& line = LineOf(s, unit);
   std::int32_t ISKIP = 0;
-  main.At(file == kUnit1 ? 260 : 269);
-  io::BACKSPACE_INPUT(s.io, file);
-  if (file == kUnit2) {
+  main.At(ForUnit(unit, 260, 269));
+  io::BACKSPACE_INPUT(s.io, unit);
+  if (unit == kUnit2) {
     // The lines below the separator belong to file2, as in a block.
     main.At(271);
     WriteSeparator(s);
   }
   for (;;) {
     main.At(261 + shift);
-    if (!io::READ_RECORD(s.io, file, line)) {
+    if (!io::READ_RECORD(s.io, unit, line)) {
       break;
     }
     main.At(262 + shift);
-    CHECK(s, ISKIP, file);
+    CHECK(s, ISKIP, unit);
     main.At(263 + shift);
     if (ISKIP == 0) {
       main.At(264 + shift);

@@ -37,25 +37,25 @@ constexpr auto kSeparatorRecord = RepeatedRecord<kSeparatorGroups, 3>("-  ", "-"
 
 std::string_view View(const auto& record) { return {record.data(), record.size()}; }
 
-// Re-reads up to `count` lines of `file` (all that are left when `to_end`),
+// Re-reads up to `count` lines of `unit` (all that are left when `to_end`),
 // writing the significant ones; sets the end-of-file flag at the end. The
 // statements are those of file1's half; file2's are 30 further on.
-void Relist(State& s, io::RoutineFrame& frame, std::int32_t file, std::int32_t count, bool to_end) {
-  const std::int32_t shift = file == kUnit1 ? 0 : 30;
-  Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;
-  std::int32_t& eof = file == kUnit1 ? s.EOF1 : s.EOF2;
+void Relist(State& s, io::RoutineFrame& frame, std::int32_t unit, std::int32_t count, bool to_end) {
+  const std::int32_t shift = ForUnit(unit, 0, 30);
+  Line& line = LineOf(s, unit);
+  std::int32_t& eof = EofOf(s, unit);
   std::int32_t ISKIP = 0;
   for (std::int32_t n = 0; to_end || n < count; ++n) {
     frame.At(466 + shift);
     frame.At(468 + shift);
-    if (!io::READ_RECORD(s.io, file, line)) {
+    if (!io::READ_RECORD(s.io, unit, line)) {
       frame.At(470 + shift);
       eof = 1;
       frame.At(471 + shift);
       return;
     }
     frame.At(472 + shift);
-    CHECK(s, ISKIP, file);
+    CHECK(s, ISKIP, unit);
     frame.At(473 + shift);
     if (ISKIP == 0) {
       WriteListedLine(s, line);
@@ -63,19 +63,19 @@ void Relist(State& s, io::RoutineFrame& frame, std::int32_t file, std::int32_t c
   }
 }
 
-// Moves `file` back to the first line of the block: its block position in
+// Moves `unit` back to the first line of the block: its block position in
 // records, and one more after an end of file, which only clears the flag.
-void BackToBlockStart(State& s, io::RoutineFrame& frame, std::int32_t file) {
-  const std::int32_t shift = file == kUnit1 ? 0 : 35;
-  const std::int32_t npos = file == kUnit1 ? s.NPOS1 : s.NPOS2;
+void BackToBlockStart(State& s, io::RoutineFrame& frame, std::int32_t unit) {
+  const std::int32_t shift = ForUnit(unit, 0, 35);
+  const std::int32_t npos = NposOf(s, unit);
   for (std::int32_t n = 0; n < npos; ++n) {
     frame.At(449 + shift);
     frame.At(450 + shift);
-    io::BACKSPACE_INPUT(s.io, file);
+    io::BACKSPACE_INPUT(s.io, unit);
   }
-  if ((file == kUnit1 ? s.EOF1 : s.EOF2) == 1) {
+  if (EofOf(s, unit) == 1) {
     frame.At(452 + shift);
-    io::BACKSPACE_INPUT(s.io, file);
+    io::BACKSPACE_INPUT(s.io, unit);
   }
 }
 
@@ -90,13 +90,13 @@ void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::i
              std::string_view(digits.data(), static_cast<std::size_t>(digits_end - digits.data())),
              kUnsynchronisedNotice2});
   std::int32_t ISKIP = 0;
-  const auto list = [&](std::int32_t file, std::int32_t back, std::int32_t count) {
-    Line& line = file == kUnit1 ? s.LINE1 : s.LINE2;
+  const auto list = [&](std::int32_t unit, std::int32_t back, std::int32_t count) {
+    Line& line = LineOf(s, unit);
     for (std::int32_t n = 0; n < back; ++n) {
-      io::BACKSPACE_INPUT(s.io, file);
+      io::BACKSPACE_INPUT(s.io, unit);
     }
-    for (std::int32_t n = 0; n < count && io::READ_RECORD(s.io, file, line); ++n) {
-      CHECK(s, ISKIP, file);
+    for (std::int32_t n = 0; n < count && io::READ_RECORD(s.io, unit, line); ++n) {
+      CHECK(s, ISKIP, unit);
       if (ISKIP == 0) {
         WriteListedLine(s, line);
       }

@@ -24,11 +24,11 @@ constexpr std::string_view kBoxBottom =
 // Nine blanks: the control character and the eight blanks before the frame.
 constexpr std::string_view kBoxIndent = "         ";
 
-void ScanLine(State& s, io::RoutineFrame& frame, std::int32_t file, Line& line, std::int32_t& flag,
+void ScanLine(State& s, io::RoutineFrame& frame, std::int32_t unit, Line& line, std::int32_t& flag,
               std::int32_t statement_base) {
   // Past its filled length the line is blank and holds no NUL.
   char* const begin = line.data();
-  char* const end = begin + io::FilledLength(s.io, file, line);
+  char* const end = begin + io::FilledLength(s.io, unit, line);
   char* nul = static_cast<char*>(std::memchr(begin, '\0', static_cast<std::size_t>(end - begin)));
   while (nul != nullptr) {
     const std::string_view text(begin, TrimmedLength({begin, line.size()}));
@@ -61,16 +61,16 @@ void WriteBox(State& s, io::RoutineFrame& main, std::int32_t first_write, std::s
 
 }  // namespace
 
-void NULLS(State& s, std::int32_t IFILE, std::int32_t& NUL1, std::int32_t& NUL2) {
+void NULLS(State& s, std::int32_t unit, std::int32_t& NUL1, std::int32_t& NUL2) {
   io::RoutineFrame frame(s.io, "NULLS", 302);
   frame.At(310);
-  if (IFILE == kUnit1) {
+  if (unit == kUnit1) {
     frame.At(311);
     ScanLine(s, frame, kUnit1, s.LINE1, NUL1, 311);
     frame.At(318);
   }
   frame.At(320);
-  if (IFILE == kUnit2) {
+  if (unit == kUnit2) {
     frame.At(321);
     ScanLine(s, frame, kUnit2, s.LINE2, NUL2, 321);
   }

@@ -11,10 +11,10 @@
 
 namespace vellum::core {
 
-// Scans LINE1 (IFILE 1) or LINE2 (IFILE 2): for each NUL, in column order,
+// Scans LINE1 (unit 1) or LINE2 (unit 2): for each NUL, in column order,
 // writes "|", the line without trailing blanks and "|", blanks that NUL, and
-// sets that file's flag. Other values of IFILE do nothing.
-void NULLS(State& s, std::int32_t IFILE, std::int32_t& NUL1, std::int32_t& NUL2);
+// sets that file's flag. Other units do nothing.
+void NULLS(State& s, std::int32_t unit, std::int32_t& NUL1, std::int32_t& NUL2);
 
 // Writes file1's framed report when NUL1 is set, then file2's when NUL2 is.
 // The writes are statements of the main program: `main` gets the statement

@@ -33,20 +33,20 @@ class Search {
   void Run();
 
  private:
-  // Reads the next line of `file` into its line buffer and indexes it.
+  // Reads the next line of `unit` into its line buffer and indexes it.
   // Returns false at the end of the file.
-  bool ReadNext(std::int32_t file, std::int32_t statement);
-  // Moves `file` back to just after line `position`, its line buffer holding
+  bool ReadNext(std::int32_t unit, std::int32_t statement);
+  // Moves `unit` back to just after line `position`, its line buffer holding
   // that line when `reload`.
-  void StandAfter(std::int32_t file, std::int32_t position, bool reload);
+  void StandAfter(std::int32_t unit, std::int32_t position, bool reload);
   // Lists the block of the agreement at (k1, k2), whose last step in the
   // order moved `moved` with the READ at `statement`.
   void Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::int32_t statement);
-  // `file` ended where the order first needs its line (npos1, npos2).
-  void EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2, std::int32_t statement);
+  // `unit` ended where the order first needs its line (npos1, npos2).
+  void EndOfFile(std::int32_t unit, std::int32_t npos1, std::int32_t npos2, std::int32_t statement);
   bool CanAgree(std::int32_t position) const { return index_.CanAgree(kUnit1, position); }
 
-  std::int32_t& LinesRead(std::int32_t file) { return file == kUnit1 ? read1_ : read2_; }
+  std::int32_t& LinesRead(std::int32_t unit) { return unit == kUnit1 ? read1_ : read2_; }
 
   State& s_;
   io::RoutineFrame& main_;
@@ -55,45 +55,45 @@ class Search {
   std::int32_t read2_ = 1;
 };
 
-// Reads the next record of `file` as READ's first statements would.
-bool ReadAsREAD(State& s, std::int32_t file) {
+// Reads the next record of `unit` as READ's first statements would.
+bool ReadAsREAD(State& s, std::int32_t unit) {
   io::RoutineFrame frame(s.io, "READ", 401);
   frame.At(411);
-  frame.At(file == kUnit2 ? 424 : 416);
-  return io::READ_RECORD(s.io, file, file == kUnit1 ? s.LINE1 : s.LINE2);
+  frame.At(ForUnit(unit, 416, 424));
+  return io::READ_RECORD(s.io, unit, LineOf(s, unit));
 }
 
-bool Search::ReadNext(std::int32_t file, std::int32_t statement) {
+bool Search::ReadNext(std::int32_t unit, std::int32_t statement) {
   main_.At(statement);
-  if (!ReadAsREAD(s_, file)) {
+  if (!ReadAsREAD(s_, unit)) {
     return false;
   }
-  const Line& line = file == kUnit1 ? s_.LINE1 : s_.LINE2;
-  ++LinesRead(file);
+  const Line& line = LineOf(s_, unit);
+  ++LinesRead(unit);
   bool agrees = true;
-  if (file == kUnit1) {
+  if (unit == kUnit1) {
     // Only a line of file1 that is not ignorable can agree.
     std::int32_t ISKIP = 0;
     CHECK(s_, ISKIP, kUnit1);
     agrees = ISKIP == 0;
   }
-  index_.Add(file, Window(line), agrees);
+  index_.Add(unit, Window(line), agrees);
   return true;
 }
 
-void Search::StandAfter(std::int32_t file, std::int32_t position, bool reload) {
+void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
   // The line buffer holds the line last read, so a unit that already stands
   // after `position` needs nothing.
-  std::int32_t& read = LinesRead(file);
+  std::int32_t& read = LinesRead(unit);
   if (read == position) {
     return;
   }
   const std::int32_t back = read - position + (reload ? 1 : 0);
   for (std::int32_t n = 0; n < back; ++n) {
-    io::BACKSPACE_INPUT(s_.io, file);
+    io::BACKSPACE_INPUT(s_.io, unit);
   }
   if (reload) {
-    ReadAsREAD(s_, file);
+    ReadAsREAD(s_, unit);
   }
   read = position;
 }
@@ -102,9 +102,9 @@ void Search::Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::in
   // The file that did not move holds its line; the one that moved stands
   // just before its line, and READ takes that step, tests the pair and has
   // the block listed.
-  const std::int32_t other = moved == kUnit1 ? kUnit2 : kUnit1;
-  StandAfter(other, other == kUnit1 ? k1 : k2, true);
-  StandAfter(moved, (moved == kUnit1 ? k1 : k2) - 1, false);
+  const std::int32_t other = OtherUnit(moved);
+  StandAfter(other, ForUnit(other, k1, k2), true);
+  StandAfter(moved, ForUnit(moved, k1, k2) - 1, false);
   s_.NPOS1 = k1;
   s_.NPOS2 = k2;
   main_.At(statement);
@@ -112,17 +112,17 @@ void Search::Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::in
   main_.At(statement + 1);
 }
 
-void Search::EndOfFile(std::int32_t file, std::int32_t npos1, std::int32_t npos2,
+void Search::EndOfFile(std::int32_t unit, std::int32_t npos1, std::int32_t npos2,
                        std::int32_t statement) {
-  const std::int32_t other = file == kUnit1 ? kUnit2 : kUnit1;
-  StandAfter(other, other == kUnit1 ? npos1 : npos2, false);
-  (file == kUnit1 ? s_.EOF1 : s_.EOF2) = 1;
+  const std::int32_t other = OtherUnit(unit);
+  StandAfter(other, ForUnit(other, npos1, npos2), false);
+  EofOf(s_, unit) = 1;
   s_.NPOS1 = npos1;
   s_.NPOS2 = npos2;
   // Count only lines that exist, and list the rest of both files; PRINT
   // ends the run.
   main_.At(statement + 1);
-  (file == kUnit1 ? s_.NPOS1 : s_.NPOS2) -= 1;
+  NposOf(s_, unit) -= 1;
   main_.At(statement + 2);
   PRINT(s_);
 }
@@ -211,10 +211,10 @@ void Search::Run() {
 
 }  // namespace
 
-void READ(State& s, std::int32_t n) {
+void READ(State& s, std::int32_t unit) {
   io::RoutineFrame frame(s.io, "READ", 401);
   frame.At(411);
-  if (n == kUnit2) {
+  if (unit == kUnit2) {
     frame.At(424);
     if (!io::READ_RECORD(s.io, kUnit2, s.LINE2)) {
       frame.At(426);

@@ -16,10 +16,10 @@
 
 namespace vellum::core {
 
-// Reads the next line of file2 (n == 2) or file1 (any other n). At the end
+// Reads the next line of file2 (unit 2) or file1 (any other unit). At the end
 // of the file it sets the file's flag and returns; otherwise it tests the
 // pair and, when it agrees, lists the block.
-void READ(State& s, std::int32_t n);
+void READ(State& s, std::int32_t unit);
 
 // Runs the search from the disagreeing pair (1, 1) of a pass. Returns with
 // MATCH 1 when an agreement was found and its block listed, with MATCH 0

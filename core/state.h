@@ -65,6 +65,21 @@ struct State {
   SearchRoutine search_override = nullptr;  // never set by the program
 };
 
+// The fields of the state that belong to the file read on `unit`.
+inline Line& LineOf(State& s, std::int32_t unit) { return unit == kUnit1 ? s.LINE1 : s.LINE2; }
+inline std::int32_t& EofOf(State& s, std::int32_t unit) { return unit == kUnit1 ? s.EOF1 : s.EOF2; }
+inline std::int32_t& NposOf(State& s, std::int32_t unit) {
+  return unit == kUnit1 ? s.NPOS1 : s.NPOS2;
+}
+
+// `value1` for unit 1, `value2` for unit 2: where the two files' halves of
+// a routine differ, as in their statement numbers.
+inline std::int32_t ForUnit(std::int32_t unit, std::int32_t value1, std::int32_t value2) {
+  return unit == kUnit1 ? value1 : value2;
+}
+
+inline std::int32_t OtherUnit(std::int32_t unit) { return unit == kUnit1 ? kUnit2 : kUnit1; }
+
 }  // namespace vellum::core
 
 #endif  // VELLUM_CORE_STATE_H_

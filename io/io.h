@@ -8,6 +8,7 @@
 #define VELLUM_IO_IO_H_
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,7 +44,6 @@ struct Unit {
   explicit Unit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
 
   bool open = false;
-  std::int32_t number = 0;
   std::string name;  // the name as opened
   std::unique_ptr<InputFile> file;
   bool is_device = false;
@@ -97,8 +97,11 @@ inline Io::Io(Platform& platform_in, std::vector<std::string> args_in, std::int3
   ending.name.reserve(name_room);
 }
 
-// The unit numbered `number`: 2 is unit 2, anything else unit 1.
-inline Unit& UnitOf(Io& io, std::int32_t number) { return io.units[number == 2 ? 1 : 0]; }
+// Input unit `unit`, kUnit1 or kUnit2.
+inline Unit& UnitOf(Io& io, std::int32_t unit) {
+  assert(unit == kUnit1 || unit == kUnit2);
+  return io.units[static_cast<std::size_t>(unit - kUnit1)];
+}
 
 }  // namespace vellum::io
 

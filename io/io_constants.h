@@ -20,7 +20,9 @@ inline constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 // UTF-8.
 inline constexpr std::size_t kUtf8BytesPerUnit = 3;
 
-// Units 1 and 2 are the only input units.
+// The input units: unit 1 reads file1, unit 2 file2.
+inline constexpr std::int32_t kUnit1 = 1;
+inline constexpr std::int32_t kUnit2 = 2;
 inline constexpr std::int32_t kUnitCount = 2;
 
 // Name under which the console unit appears in failure reports.

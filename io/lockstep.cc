@@ -22,19 +22,19 @@ std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
 }
 
 // Puts `data` into `line` as a read would: the data, then blanks.
-void FillLine(Unit& unit, std::span<char> line, std::string_view data) {
+void FillLine(Unit& input, std::span<char> line, std::string_view data) {
   std::memcpy(line.data(), data.data(), data.size());
   std::memset(line.data() + data.size(), ' ', line.size() - data.size());
-  unit.last_line = line.data();
-  unit.last_length = data.size();
+  input.last_line = line.data();
+  input.last_length = data.size();
 }
 
 }  // namespace
 
 std::int64_t SkipCommonRecords(Io& io, std::int64_t max_counted, RecordCounts counts,
                                std::span<char> line1, std::span<char> line2) {
-  Unit& first = UnitOf(io, 1);
-  Unit& second = UnitOf(io, 2);
+  Unit& first = UnitOf(io, kUnit1);
+  Unit& second = UnitOf(io, kUnit2);
   if (first.eof || second.eof || max_counted <= 0) {
     return 0;
   }

@@ -123,12 +123,12 @@ std::string ObtainName(Io& io, std::int32_t unit) {
   return name;
 }
 
-void ResetReading(Unit& unit) {
-  unit.last_line = nullptr;
-  unit.fill = 0;
-  unit.pos = 0;
-  unit.end_offset = 0;
-  unit.eof = false;
+void ResetReading(Unit& input) {
+  input.last_line = nullptr;
+  input.fill = 0;
+  input.pos = 0;
+  input.end_offset = 0;
+  input.eof = false;
 }
 
 constexpr std::string_view kNotFoundMessage =
@@ -169,15 +169,14 @@ void RaiseSameFile(Io& io, const std::string& name) {
 
 // Makes `unit` a unit opened under `name` that has read nothing yet; its
 // read buffer stays.
-void ResetUnit(Unit& unit, std::int32_t number, const std::string& name) {
-  unit.open = true;
-  unit.number = number;
-  unit.name.assign(name);
-  unit.file.reset();
-  unit.is_device = false;
-  unit.identity = {};
-  unit.has_identity = false;
-  ResetReading(unit);
+void ResetUnit(Unit& input, const std::string& name) {
+  input.open = true;
+  input.name.assign(name);
+  input.file.reset();
+  input.is_device = false;
+  input.identity = {};
+  input.has_identity = false;
+  ResetReading(input);
 }
 
 }  // namespace
@@ -191,9 +190,9 @@ std::string TrimBlanks(std::string_view name) {
   return std::string(name.substr(first, last - first + 1));
 }
 
-void OPEN_INPUT(Io& io, std::int32_t unit_number) {
-  const std::string name = ObtainName(io, unit_number);
-  Unit& unit = UnitOf(io, unit_number);
+void OPEN_INPUT(Io& io, std::int32_t unit) {
+  const std::string name = ObtainName(io, unit);
+  Unit& input = UnitOf(io, unit);
 
   // A device word opens no disk file; such a unit fails at its rewind.
   if (const std::optional<std::string> device = DeviceName(name)) {
@@ -207,8 +206,8 @@ void OPEN_INPUT(Io& io, std::int32_t unit_number) {
       RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name,
                          "the device does not exist or cannot be opened"});
     }
-    ResetUnit(unit, unit_number, *device);
-    unit.is_device = true;
+    ResetUnit(input, *device);
+    input.is_device = true;
     return;
   }
 
@@ -231,29 +230,29 @@ void OPEN_INPUT(Io& io, std::int32_t unit_number) {
   if (opened.status != OpenStatus::kOk) {
     RAISE_FAILURE(io, OpenFailure(opened.status, name));
   }
-  ResetUnit(unit, unit_number, name);
-  unit.file = std::move(opened.file);
-  unit.is_device = opened.is_device;
-  unit.identity = opened.identity;
-  unit.has_identity = true;
+  ResetUnit(input, name);
+  input.file = std::move(opened.file);
+  input.is_device = opened.is_device;
+  input.identity = opened.identity;
+  input.has_identity = true;
 }
 
 void CloseUnits(Io& io) {
   // Closing a file open for reading loses nothing, and the platform reports
   // no failure for it.
-  for (Unit& unit : io.units) {
-    unit.file.reset();
-    unit.open = false;
+  for (Unit& input : io.units) {
+    input.file.reset();
+    input.open = false;
   }
 }
 
-void REWIND_INPUT(Io& io, std::int32_t unit_number) {
-  Unit& unit = UnitOf(io, unit_number);
-  if (unit.is_device) {
-    RAISE_FAILURE(io, {kFailureRewindDevice, Operation::kRewind, unit.name,
+void REWIND_INPUT(Io& io, std::int32_t unit) {
+  Unit& input = UnitOf(io, unit);
+  if (input.is_device) {
+    RAISE_FAILURE(io, {kFailureRewindDevice, Operation::kRewind, input.name,
                        "a device cannot be rewound, so it cannot be compared"});
   }
-  ResetReading(unit);
+  ResetReading(input);
 }
 
 }  // namespace vellum::io

@@ -15,24 +15,27 @@
 namespace vellum::io {
 namespace {
 
-void RaiseReadError(Io& io, const Unit& unit, Operation operation) {
-  RAISE_FAILURE(io, {kFailureRead, operation, unit.name,
+void RaiseReadError(Io& io, const Unit& input, Operation operation) {
+  RAISE_FAILURE(io, {kFailureRead, operation, input.name,
                      "the file could not be read (a device or file system error)"});
 }
 
-std::int32_t BufferSize(const Unit& unit) { return static_cast<std::int32_t>(unit.buffer.Size()); }
+std::int32_t BufferSize(const Unit& input) {
+  return static_cast<std::int32_t>(input.buffer.Size());
+}
 
 // Reads the next block at the end offset. Returns false when the file has no
 // more bytes; the buffer is then empty.
-bool Refill(Io& io, Unit& unit) {
-  const std::int64_t got = unit.file->ReadAt(unit.end_offset, unit.buffer.Data(), BufferSize(unit));
+bool Refill(Io& io, Unit& input) {
+  const std::int64_t got =
+      input.file->ReadAt(input.end_offset, input.buffer.Data(), BufferSize(input));
   if (got < 0) {
-    RaiseReadError(io, unit, Operation::kRead);
+    RaiseReadError(io, input, Operation::kRead);
   }
-  unit.pos = 0;
-  unit.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, BufferSize(unit)));
-  unit.end_offset += unit.fill;
-  return unit.fill > 0;
+  input.pos = 0;
+  input.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, BufferSize(input)));
+  input.end_offset += input.fill;
+  return input.fill > 0;
 }
 
 // The first CR or LF in [begin, begin + size), or null. Both are looked for
@@ -76,9 +79,9 @@ const char* FindLastLf(const char* begin, const char* end) {
 
 }  // namespace
 
-bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
-  Unit& unit = UnitOf(io, unit_number);
-  if (unit.eof) {
+bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
+  Unit& input = UnitOf(io, unit);
+  if (input.eof) {
     return false;
   }
   // The data: bytes up to the first CR or LF, at most line.size() of them.
@@ -86,107 +89,107 @@ bool READ_RECORD(Io& io, std::int32_t unit_number, std::span<char> line) {
   std::size_t stored = 0;
   bool found_record = false;
   while (stored < line.size()) {
-    if (unit.pos == unit.fill && !Refill(io, unit)) {
+    if (input.pos == input.fill && !Refill(io, input)) {
       break;
     }
     found_record = true;
-    const char* begin = unit.buffer.Data() + unit.pos;
+    const char* begin = input.buffer.Data() + input.pos;
     const std::size_t room = line.size() - stored;
-    const auto held = static_cast<std::size_t>(unit.fill - unit.pos);
+    const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const std::size_t size = std::min(room, held);
     const char* stop = FindLineEnd(begin, size);
     const std::size_t count = stop == nullptr ? size : static_cast<std::size_t>(stop - begin);
     std::memcpy(line.data() + stored, begin, count);
     stored += count;
-    unit.pos += static_cast<std::int32_t>(count);
+    input.pos += static_cast<std::int32_t>(count);
     if (stop != nullptr) {
       break;
     }
   }
   if (!found_record) {
-    unit.eof = true;
+    input.eof = true;
     return false;
   }
   // Blank the rest of the line. Only what the unit's previous record put
   // into this same line can be other than blank.
   std::size_t dirty = line.size();
-  if (unit.last_line == line.data()) {
-    dirty = std::max(stored, unit.last_length);
+  if (input.last_line == line.data()) {
+    dirty = std::max(stored, input.last_length);
   }
   std::memset(line.data() + stored, ' ', dirty - stored);
-  unit.last_line = line.data();
-  unit.last_length = stored;
+  input.last_line = line.data();
+  input.last_length = stored;
 
   // The rest of the record: the CR of a CR LF pair, bytes after a lone CR and
   // the tail of a long line, up to and including the LF. The common endings,
   // LF and CR LF within the bytes held, are passed over directly.
-  if (unit.pos < unit.fill && unit.buffer[static_cast<std::size_t>(unit.pos)] == '\n') {
-    ++unit.pos;
+  if (input.pos < input.fill && input.buffer[static_cast<std::size_t>(input.pos)] == '\n') {
+    ++input.pos;
     return true;
   }
-  if (unit.pos + 1 < unit.fill && unit.buffer[static_cast<std::size_t>(unit.pos)] == '\r' &&
-      unit.buffer[static_cast<std::size_t>(unit.pos) + 1] == '\n') {
-    unit.pos += 2;
+  if (input.pos + 1 < input.fill && input.buffer[static_cast<std::size_t>(input.pos)] == '\r' &&
+      input.buffer[static_cast<std::size_t>(input.pos) + 1] == '\n') {
+    input.pos += 2;
     return true;
   }
   for (;;) {
-    if (unit.pos == unit.fill && !Refill(io, unit)) {
+    if (input.pos == input.fill && !Refill(io, input)) {
       break;
     }
-    const char* begin = unit.buffer.Data() + unit.pos;
-    const auto held = static_cast<std::size_t>(unit.fill - unit.pos);
+    const char* begin = input.buffer.Data() + input.pos;
+    const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const void* lf = std::memchr(begin, '\n', held);
     if (lf != nullptr) {
-      unit.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - unit.buffer.Data()) + 1;
+      input.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - input.buffer.Data()) + 1;
       break;
     }
-    unit.pos = unit.fill;
+    input.pos = input.fill;
   }
   return true;
 }
 
-void BACKSPACE_INPUT(Io& io, std::int32_t unit_number) {
-  Unit& unit = UnitOf(io, unit_number);
-  if (unit.eof) {
-    unit.eof = false;
+void BACKSPACE_INPUT(Io& io, std::int32_t unit) {
+  Unit& input = UnitOf(io, unit);
+  if (input.eof) {
+    input.eof = false;
     return;
   }
-  std::int64_t held_start = unit.end_offset - unit.fill;  // file offset of buffer[0]
-  if (held_start + unit.pos == 0) {
+  std::int64_t held_start = input.end_offset - input.fill;  // file offset of buffer[0]
+  if (held_start + input.pos == 0) {
     return;
   }
   // Pass over the byte that ended the record last read, then look backwards
   // for the LF that ended the record before it.
   bool passed_end = false;
-  std::int32_t scan_end = unit.pos;  // bytes before this index are still to examine
+  std::int32_t scan_end = input.pos;  // bytes before this index are still to examine
   for (;;) {
     if (!passed_end && scan_end > 0) {
       passed_end = true;
       --scan_end;
     }
-    const char* base = unit.buffer.Data();
+    const char* base = input.buffer.Data();
     if (const char* lf = FindLastLf(base, base + scan_end)) {
-      unit.pos = static_cast<std::int32_t>(lf - base) + 1;
+      input.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
     }
     if (held_start == 0) {
-      unit.pos = 0;
+      input.pos = 0;
       return;
     }
     // The record began before the bytes held: read the block that ends
     // where they begin.
-    const std::int64_t block_start = std::max<std::int64_t>(0, held_start - BufferSize(unit));
+    const std::int64_t block_start = std::max<std::int64_t>(0, held_start - BufferSize(input));
     const std::int64_t want = held_start - block_start;
-    const std::int64_t got = unit.file->ReadAt(block_start, unit.buffer.Data(), want);
+    const std::int64_t got = input.file->ReadAt(block_start, input.buffer.Data(), want);
     if (got < 0) {
-      RaiseReadError(io, unit, Operation::kBackspace);
+      RaiseReadError(io, input, Operation::kBackspace);
     }
     // A file that shrank underneath gives fewer bytes; the positions stay
     // consistent with what was actually read.
-    unit.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, want));
-    unit.end_offset = block_start + unit.fill;
+    input.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, want));
+    input.end_offset = block_start + input.fill;
     held_start = block_start;
-    scan_end = unit.fill;
+    scan_end = input.fill;
   }
 }
 

@@ -20,13 +20,13 @@ namespace {
 // One step onto a line not read before in this block. `statement` is the
 // number of the step's READ call; the step back, PRINT and the MATCH test
 // follow it. Returns true when the search is over (agreement).
-bool StepForward(State& s, io::RoutineFrame& main, std::int32_t file, std::int32_t statement) {
-  std::int32_t& npos = file == kUnit1 ? s.NPOS1 : s.NPOS2;
-  const std::int32_t& eof = file == kUnit1 ? s.EOF1 : s.EOF2;
+bool StepForward(State& s, io::RoutineFrame& main, std::int32_t unit, std::int32_t statement) {
+  std::int32_t& npos = NposOf(s, unit);
+  const std::int32_t& eof = EofOf(s, unit);
   main.At(statement - 1);
   ++npos;
   main.At(statement);
-  core::READ(s, file);
+  core::READ(s, unit);
   if (eof == 1) {
     // Count only lines that exist again, and list the rest of both files;
     // PRINT ends the run.
@@ -40,16 +40,16 @@ bool StepForward(State& s, io::RoutineFrame& main, std::int32_t file, std::int32
 }
 
 // One step back onto the line before the current one, which was read before.
-bool StepBack(State& s, io::RoutineFrame& main, std::int32_t file, std::int32_t statement) {
-  std::int32_t& npos = file == kUnit1 ? s.NPOS1 : s.NPOS2;
+bool StepBack(State& s, io::RoutineFrame& main, std::int32_t unit, std::int32_t statement) {
+  std::int32_t& npos = NposOf(s, unit);
   main.At(statement - 3);
   --npos;
   main.At(statement - 2);
-  io::BACKSPACE_INPUT(s.io, file);
+  io::BACKSPACE_INPUT(s.io, unit);
   main.At(statement - 1);
-  io::BACKSPACE_INPUT(s.io, file);
+  io::BACKSPACE_INPUT(s.io, unit);
   main.At(statement);
-  core::READ(s, file);
+  core::READ(s, unit);
   main.At(statement + 1);
   return s.MATCH == 1;
 }
