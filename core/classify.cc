@@ -9,7 +9,6 @@
 namespace vellum::core {
 namespace {
 
-constexpr std::int32_t kStatementWindowCheck = 389;
 
 bool AllBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
@@ -68,7 +67,7 @@ void CHECK(State& s, std::int32_t& result, std::int32_t unit) {
 }
 
 void COMPAR(State& s) {
-  io::RoutineFrame frame(s.io, "COMPAR", kStatementWindowCheck);
+  io::RoutineFrame frame(s.io, "COMPAR", 389);
   std::int32_t ISKIP = 0;
   s.MATCH = 0;
   if (!WindowInLine(s.IFIRST2, s.ILAST2) || !WindowInLine(s.IFIRST1, s.ILAST1)) {

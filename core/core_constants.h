@@ -2,6 +2,7 @@
 #ifndef VELLUM_CORE_CORE_CONSTANTS_H_
 #define VELLUM_CORE_CORE_CONSTANTS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -15,6 +16,7 @@ inline constexpr std::int32_t kLineWidth = 300;
 // Columns compared by the match test: 1 to 25 of both lines.
 inline constexpr std::int32_t kWindowFirst = 1;
 inline constexpr std::int32_t kWindowLast = 25;
+inline constexpr std::size_t kWindowWidth = kWindowLast - kWindowFirst + 1;
 
 // File1 is read on unit 1 and file2 on unit 2; the core names each file by
 // its unit.

@@ -13,6 +13,7 @@
 // at the end the units are put where stepping would have left them.
 #include "core/resync.h"
 
+#include <cassert>
 #include <string_view>
 
 #include "core/classify.h"
@@ -22,7 +23,16 @@
 namespace vellum::core {
 namespace {
 
-std::string_view Window(const Line& line) { return {line.data(), WindowIndex::kWindowSize}; }
+// The compared window of `line`, the line of `unit` or a copy of it: the
+// columns IFIRST to ILAST that COMPAR compares. The index takes windows of
+// its fixed width, which MAIN sets before any search.
+std::string_view Window(const State& s, std::int32_t unit, const Line& line) {
+  const std::int32_t first = ForUnit(unit, s.IFIRST1, s.IFIRST2);
+  [[maybe_unused]] const std::int32_t last = ForUnit(unit, s.ILAST1, s.ILAST2);
+  assert(first >= 1 && last - first + 1 == static_cast<std::int32_t>(WindowIndex::kWindowSize) &&
+         last <= kLineWidth);
+  return {line.data() + first - 1, WindowIndex::kWindowSize};
+}
 
 // The lines of each file read so far in this block, and the index of them.
 class Search {
@@ -77,7 +87,7 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement) {
     CHECK(s_, ISKIP, kUnit1);
     agrees = ISKIP == 0;
   }
-  index_.Add(unit, Window(line), agrees);
+  index_.Add(unit, Window(s_, unit, line), agrees);
   return true;
 }
 
@@ -132,7 +142,7 @@ void Search::Run() {
   // line is only compared as read again from the file, so read it again.
   // File1's is compared blanked at (1, 2) and as read again from (1, 3) on.
   const Line blanked = s_.LINE1;
-  const std::string_view blanked1 = Window(blanked);
+  const std::string_view blanked1 = Window(s_, kUnit1, blanked);
   std::int32_t ISKIP = 0;
   CHECK(s_, ISKIP, kUnit1);
   const bool blanked1_agrees = ISKIP == 0;
@@ -149,7 +159,7 @@ void Search::Run() {
       if (!ReadNext(kUnit2, 187)) {
         return EndOfFile(kUnit2, 1, m, 187);
       }
-      const std::string_view key2(Window(s_.LINE2));
+      const std::string_view key2(Window(s_, kUnit2, s_.LINE2));
       if (m == 2) {
         if (blanked1_agrees && key2 == blanked1) {
           return Agree(1, 2, kUnit2, 187);
@@ -167,7 +177,7 @@ void Search::Run() {
         return EndOfFile(kUnit1, m, m, 195);
       }
       if (CanAgree(m)) {
-        const std::string_view key1(Window(s_.LINE1));
+        const std::string_view key1(Window(s_, kUnit1, s_.LINE1));
         if (key1 == index_.WindowOf(kUnit2, m)) {
           return Agree(m, m, kUnit1, 195);
         }
@@ -181,7 +191,7 @@ void Search::Run() {
         return EndOfFile(kUnit1, m, 1, 210);
       }
       // Reading file2 below leaves LINE1 as it is.
-      const std::string_view key1(Window(s_.LINE1));
+      const std::string_view key1(Window(s_, kUnit1, s_.LINE1));
       if (CanAgree(m)) {
         if (const std::int32_t j = index_.First(kUnit2, key1); j != 0) {
           return Agree(m, j, j == 1 ? kUnit1 : kUnit2, j == 1 ? 210 : 218);
@@ -191,7 +201,7 @@ void Search::Run() {
       if (!ReadNext(kUnit2, 218)) {
         return EndOfFile(kUnit2, m, m, 218);
       }
-      const std::string_view key2(Window(s_.LINE2));
+      const std::string_view key2(Window(s_, kUnit2, s_.LINE2));
       if (CanAgree(m) && key1 == key2) {
         return Agree(m, m, kUnit2, 218);
       }

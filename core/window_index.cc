@@ -56,15 +56,20 @@ void WindowIndex::Clear() {
 }
 
 std::uint64_t WindowIndex::Hash(std::string_view window) {
-  // 25 bytes as three words and a byte, mixed by multiplication.
-  std::uint64_t words[3];
-  std::memcpy(words, window.data(), sizeof(words));
-  std::uint64_t h = static_cast<unsigned char>(window[kWindowSize - 1]);
-  for (const std::uint64_t word : words) {
+  // The window as whole words and the bytes after them, mixed by
+  // multiplication.
+  std::uint64_t h = kWindowSize;
+  std::size_t at = 0;
+  for (; at + sizeof(std::uint64_t) <= kWindowSize; at += sizeof(std::uint64_t)) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, window.data() + at, sizeof(word));
     h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
     h ^= h >> 29;
   }
-  return h;
+  for (; at < kWindowSize; ++at) {
+    h = (h ^ static_cast<unsigned char>(window[at])) * 0x9E3779B97F4A7C15ULL;
+  }
+  return h ^ (h >> 29);
 }
 
 std::string_view WindowIndex::WindowOf(std::int32_t unit, std::int32_t position) const {

@@ -1,5 +1,4 @@
-// An index of the compared windows (columns 1 to 25) of the lines of a
-// block, in both files, as far as a re-synchronisation search has read them.
+// An index of the compared windows of the lines of a block, in both files, as far as a re-synchronisation search has read them.
 // For a window it answers at once which lines of a file carry it first and
 // last, so that a search finds the first agreeing pair of a shell without
 // trying its pairs one by one. Its memory is taken once, for the deepest
@@ -20,7 +19,7 @@ namespace vellum::core {
 class WindowIndex {
  public:
   // Bytes of a compared window.
-  static constexpr std::size_t kWindowSize = 25;
+  static constexpr std::size_t kWindowSize = kWindowWidth;
 
   // An index for at most `max_lines` lines of each file between two
   // Clears. Throws std::bad_alloc when its memory cannot be had.
