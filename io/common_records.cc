@@ -1,5 +1,5 @@
 // The run of records both units hold alike.
-#include "io/lockstep.h"
+#include "io/common_records.h"
 
 #include <algorithm>
 #include <cstring>

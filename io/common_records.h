@@ -3,8 +3,8 @@
 // lines, find no NUL, skip the same ignorable lines in both and find every
 // pair of significant lines in agreement; this does the same work on the
 // bytes already held in the two read buffers, without copying lines.
-#ifndef VELLUM_IO_LOCKSTEP_H_
-#define VELLUM_IO_LOCKSTEP_H_
+#ifndef VELLUM_IO_COMMON_RECORDS_H_
+#define VELLUM_IO_COMMON_RECORDS_H_
 
 #include <cstdint>
 #include <span>
@@ -29,4 +29,4 @@ std::int64_t SkipCommonRecords(Io& io, std::int64_t max_counted, RecordCounts co
 
 }  // namespace vellum::io
 
-#endif  // VELLUM_IO_LOCKSTEP_H_
+#endif  // VELLUM_IO_COMMON_RECORDS_H_
