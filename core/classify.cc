@@ -9,7 +9,6 @@
 namespace vellum::core {
 namespace {
 
-
 bool AllBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
 }

@@ -1,9 +1,8 @@
-// An index of the compared windows of the lines of a block, in both files, as far as a re-synchronisation search has read them.
-// For a window it answers at once which lines of a file carry it first and
-// last, so that a search finds the first agreeing pair of a shell without
-// trying its pairs one by one. Its memory is taken once, for the deepest
-// search, when it is made, and stays untouched until a search reaches that
-// far; it never grows with the size of the files.
+// An index of the compared windows of the lines of a block, in both files, as far as a
+// re-synchronisation search has read them. For a window it answers at once which lines of a file
+// carry it first and last, so that a search finds the first agreeing pair of a shell without trying
+// its pairs one by one. Its memory is taken once, for the deepest search, when it is made, and
+// stays untouched until a search reaches that far; it never grows with the size of the files.
 #ifndef VELLUM_CORE_WINDOW_INDEX_H_
 #define VELLUM_CORE_WINDOW_INDEX_H_
 

@@ -50,6 +50,10 @@ inline constexpr std::string_view kCategoryBackspace = ": BACKSPACE(";
 inline constexpr std::string_view kCategoryRangeCheck = ": $DEBUG\r\n- ";
 inline constexpr std::string_view kCategoryMemory = "\r\n- ";
 
+// The message of a name longer than the platform takes, from any source.
+inline constexpr std::string_view kNameTooLongMessage =
+    "the file name is longer than this system accepts";
+
 // Failure numbers; every failure the system meets carries the letter F.
 inline constexpr char kFailureLetter = 'F';
 inline constexpr std::int32_t kFailureRewindDevice = 6403;

@@ -1,96 +1,15 @@
-// Input file naming, the name prompt, device words, the same-file check and
-// opening.
+// Input file naming, device words, the same-file check and opening.
 #include "io/open.h"
 
 #include <optional>
-#include <vector>
 
 #include "io/console.h"
 #include "io/devices.h"
+#include "io/name_prompt.h"
 #include "io/termination.h"
 
 namespace vellum::io {
 namespace {
-
-// A line holding only this byte ends standard input.
-constexpr char kCtrlZ = '\x1a';
-constexpr std::string_view kTooLongMessage = "the file name is longer than this system accepts";
-
-struct Answer {
-  std::string text;
-  bool too_long = false;
-};
-
-// One console read: the typed line with its line end dropped.
-std::optional<Answer> ReadConsoleAnswer(Io& io) {
-  const std::size_t limit = io.platform.NameLimit(NameSource::kConsoleAnswer);
-  std::vector<char> buffer(limit + 2);
-  const std::int64_t got =
-      io.platform.ReadStdin(buffer.data(), static_cast<std::int64_t>(buffer.size()));
-  if (got <= 0) {
-    // Nothing typed at all (end of input at a terminal, or the null device).
-    return std::nullopt;
-  }
-  Answer answer;
-  answer.text.assign(buffer.data(), static_cast<std::size_t>(got));
-  const bool ended = answer.text.back() == '\n';
-  if (ended) {
-    answer.text.pop_back();
-    if (!answer.text.empty() && answer.text.back() == '\r') {
-      answer.text.pop_back();
-    }
-  }
-  answer.too_long = !ended && answer.text.size() > limit;
-  return answer;
-}
-
-// Bytes one at a time up to CR or LF; after a CR exactly one more byte is
-// consumed (the LF of a CR LF pair). An answer ended by the end of input is
-// still an answer.
-std::optional<Answer> ReadPipedAnswer(Io& io) {
-  const std::size_t limit = io.platform.NameLimit(NameSource::kPipedAnswer);
-  Answer answer;
-  bool got_any = false;
-  for (;;) {
-    char byte = 0;
-    if (io.platform.ReadStdin(&byte, 1) <= 0) {
-      break;
-    }
-    got_any = true;
-    if (byte == '\n') {
-      break;
-    }
-    if (byte == '\r') {
-      io.platform.ReadStdin(&byte, 1);
-      break;
-    }
-    answer.text.push_back(byte);
-    if (answer.text.size() > limit) {
-      // No name this long can be opened; stop here rather than read an
-      // endless line.
-      answer.too_long = true;
-      break;
-    }
-  }
-  if (!got_any) {
-    return std::nullopt;
-  }
-  return answer;
-}
-
-// The next answer line, or nothing when standard input is exhausted.
-std::optional<Answer> ReadAnswer(Io& io) {
-  if (io.stdin_ended) {
-    return std::nullopt;
-  }
-  std::optional<Answer> answer =
-      io.platform.StdinIsCharacterDevice() ? ReadConsoleAnswer(io) : ReadPipedAnswer(io);
-  if (answer && answer->text.size() == 1 && answer->text.front() == kCtrlZ) {
-    io.stdin_ended = true;
-    return std::nullopt;
-  }
-  return answer;
-}
 
 std::string ObtainName(Io& io, std::int32_t unit) {
   std::string name;
@@ -98,29 +17,16 @@ std::string ObtainName(Io& io, std::int32_t unit) {
     const std::string& arg = io.args[static_cast<std::size_t>(io.arg_cursor)];
     ++io.arg_cursor;
     name = TrimBlanks(arg);
-    if (arg.size() > io.platform.NameLimit(NameSource::kArgument)) {
-      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kTooLongMessage});
+    if (io.platform.NameLength(arg) > io.platform.NameLimit(NameSource::kArgument)) {
+      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kNameTooLongMessage});
+    }
+    if (!name.empty()) {
+      return name;
     }
   } else if (io.line_end_owed) {
     WriteStdout(io, kLineEnd);
   }
-  while (name.empty()) {
-    std::string prompt(kPrompt);
-    prompt += std::to_string(unit);
-    prompt += "? ";
-    WriteStdout(io, prompt);
-    FlushStdout(io);
-    const std::optional<Answer> answer = ReadAnswer(io);
-    if (!answer) {
-      RAISE_FAILURE(io, {kFailureInputExhausted, Operation::kOpen, "",
-                         "standard input ended while a file name was awaited"});
-    }
-    name = TrimBlanks(answer->text);
-    if (answer->too_long) {
-      RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kTooLongMessage});
-    }
-  }
-  return name;
+  return PromptForName(io, unit);
 }
 
 void ResetReading(Unit& input) {
@@ -144,7 +50,7 @@ Failure OpenFailure(OpenStatus status, const std::string& name) {
       return {kFailureOpenNotFound, Operation::kOpen, name,
               name.starts_with('-') ? kNotFoundDashMessage : kNotFoundMessage};
     case OpenStatus::kNameTooLong:
-      return {kFailureOpenNotFound, Operation::kOpen, name, kTooLongMessage};
+      return {kFailureOpenNotFound, Operation::kOpen, name, kNameTooLongMessage};
     case OpenStatus::kTooManyLinks:
       return {kFailureOpenNotFound, Operation::kOpen, name,
               "too many symbolic links were met on the way to the file"};
@@ -180,15 +86,6 @@ void ResetUnit(Unit& input, const std::string& name) {
 }
 
 }  // namespace
-
-std::string TrimBlanks(std::string_view name) {
-  const std::size_t first = name.find_first_not_of(' ');
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const std::size_t last = name.find_last_not_of(' ');
-  return std::string(name.substr(first, last - first + 1));
-}
 
 void OPEN_INPUT(Io& io, std::int32_t unit) {
   const std::string name = ObtainName(io, unit);

@@ -23,9 +23,6 @@ void REWIND_INPUT(Io& io, std::int32_t unit);
 // Closes both units: the exit-time cleanup's first step.
 void CloseUnits(Io& io);
 
-// `name` without its leading and trailing blanks; only 0x20 counts as blank.
-std::string TrimBlanks(std::string_view name);
-
 }  // namespace vellum::io
 
 #endif  // VELLUM_IO_OPEN_H_

@@ -178,8 +178,13 @@ class PosixPlatform final : public Platform {
     }
   }
 
+  std::int64_t ReadConsoleLine(char* data, std::size_t units) override {
+    return ReadStdin(data, static_cast<std::int64_t>(units));
+  }
+
   // Names are used whole up to the system's path limit, whatever their source.
   std::size_t NameLimit(NameSource /*source*/) const override { return PATH_MAX; }
+  std::size_t NameLength(std::string_view name) const override { return name.size(); }
 
   // There are no such devices here: a device word is recognised, and the
   // unit then fails at its rewind like any device.

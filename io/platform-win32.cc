@@ -5,6 +5,7 @@
 // translation; names and arguments converted between UTF-16 and UTF-8.
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,7 +17,8 @@
 namespace vellum::io {
 namespace {
 
-// The longest names taken from each source, in characters.
+// The longest names taken from each source, in UTF-16 units: the characters
+// of a Windows file name.
 constexpr std::size_t kArgumentNameLimit = 259;
 constexpr std::size_t kPipedNameLimit = 260;
 constexpr std::size_t kConsoleNameLimit = 258;
@@ -195,6 +197,26 @@ class Win32Platform final : public Platform {
     return got;
   }
 
+  std::int64_t ReadConsoleLine(char* data, std::size_t units) override {
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (::GetConsoleMode(input, &mode) == 0) {
+      // Not a console (the null device, for one): its bytes as they come.
+      return ReadStdin(data, static_cast<std::int64_t>(units));
+    }
+    // Read in the console's own characters, so that a typed name in any
+    // script reaches the file system as typed.
+    std::wstring typed(units, L'\0');
+    DWORD got = 0;
+    if (::ReadConsoleW(input, typed.data(), static_cast<DWORD>(units), &got, nullptr) == 0) {
+      return -1;
+    }
+    typed.resize(got);
+    const std::string text = Narrow(typed);
+    std::memcpy(data, text.data(), text.size());
+    return static_cast<std::int64_t>(text.size());
+  }
+
   bool StdoutTakesBlocks() override {
     DWORD mode = 0;
     return ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) == 0;
@@ -215,6 +237,14 @@ class Win32Platform final : public Platform {
         return kConsoleNameLimit;
     }
     return kArgumentNameLimit;
+  }
+
+  std::size_t NameLength(std::string_view name) const override {
+    if (name.empty()) {
+      return 0;
+    }
+    return static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0));
   }
 };
 

@@ -77,14 +77,22 @@ class Platform {
   // Reads up to `size` bytes of standard input: the count, 0 when standard
   // input is exhausted, -1 when the read fails.
   virtual std::int64_t ReadStdin(char* data, std::int64_t size) = 0;
+  // One console read of a line typed at a terminal: at most `units` of the
+  // console's characters, its line end included, put in `data` as UTF-8
+  // (room for kUtf8BytesPerUnit bytes a character). Returns the bytes put
+  // there, 0 when nothing was typed, -1 when the read fails.
+  virtual std::int64_t ReadConsoleLine(char* data, std::size_t units) = 0;
   // Whether standard output may be written in large blocks: anything but a
   // terminal, which gets each record when it ends.
   virtual bool StdoutTakesBlocks() = 0;
   // Whether standard input is a character device, such as a terminal.
   virtual bool StdinIsCharacterDevice() = 0;
-  // The longest file name taken from `source`, in bytes. Longer names are
-  // refused, never cut short.
+  // The longest file name taken from `source`, counted as NameLength
+  // counts. Longer names are refused, never cut short.
   virtual std::size_t NameLimit(NameSource source) const = 0;
+  // The length of the UTF-8 `name` in the platform's own units: bytes, or
+  // UTF-16 units where the platform names files in UTF-16.
+  virtual std::size_t NameLength(std::string_view name) const = 0;
   // Opens the device that a device word stands for (for example COM1 for
   // AUX), to learn whether it exists; the unit reads nothing from it.
   virtual OpenStatus OpenDevice(const std::string& device) = 0;

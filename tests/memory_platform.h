@@ -140,9 +140,14 @@ class MemoryPlatform final : public io::Platform {
     return n;
   }
 
+  std::int64_t ReadConsoleLine(char* data, std::size_t units) override {
+    return ReadStdin(data, static_cast<std::int64_t>(units));
+  }
+
   bool StdinIsCharacterDevice() override { return stdin_is_device; }
   bool StdoutTakesBlocks() override { return stdout_takes_blocks; }
   std::size_t NameLimit(io::NameSource /*source*/) const override { return name_limit; }
+  std::size_t NameLength(std::string_view name) const override { return name.size(); }
   io::OpenStatus OpenDevice(const std::string& /*device*/) override { return io::OpenStatus::kOk; }
 
   std::string out;

@@ -1,11 +1,11 @@
-# Runs one whole-program case in a copy of the case's input files: vellum
-# with the arguments listed one per line in `args` (file1 and file2 when
-# there is none), standard input from an empty file; then compares standard
-# output, standard error and the exit status with the case's expectations,
-# byte for byte.
+# Runs one whole-program case in a copy of the case's input files and
+# folders: vellum with the arguments listed one per line in `args` (file1
+# and file2 when there is none), standard input from an empty file; then
+# compares standard output, standard error and the exit status with the
+# case's expectations, byte for byte.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
-file(GLOB inputs LIST_DIRECTORIES false ${CASE}/*)
+file(GLOB inputs LIST_DIRECTORIES true ${CASE}/*)
 foreach(input ${inputs})
   get_filename_component(name ${input} NAME)
   if(NOT name MATCHES "^(args|stdout|stderr|status)$")
