@@ -30,23 +30,23 @@ void Report(io::Io& io, const io::Ending& ending, std::string& text) {
 
 // A failure met while the run ends, reported with the frames of the end.
 void Fail(io::Io& io, const io::Failure& failure, std::string& text) {
-  io.ending.failed = true;
-  io.ending.failure = failure;
-  Report(io, io.ending, text);
+  io.termination.ending.failed = true;
+  io.termination.ending.failure = failure;
+  Report(io, io.termination.ending, text);
 }
 
-// Ends the run as `io.ending` says: the termination message or the failure
+// Ends the run as `io.termination.ending` says: the termination message or the failure
 // report, then the exit-time cleanup, which closes the units and writes the
 // owed line end. Any write of standard output that fails here makes it a
 // failed run.
 int Finish(io::Io& io, std::string& text) {
   int status = kExitStopped;
-  if (io.ending.failed) {
-    Report(io, io.ending, text);
+  if (io.termination.ending.failed) {
+    Report(io, io.termination.ending, text);
     status = kExitFailed;
   } else {
     std::optional<io::Failure> refused;
-    if (io.line_end_owed) {
+    if (io.console.line_end_owed) {
       refused = io::PutStdout(io, io::kLineEnd);
     }
     if (!refused) {
@@ -62,7 +62,7 @@ int Finish(io::Io& io, std::string& text) {
   }
   io::CloseUnits(io);
   std::optional<io::Failure> refused;
-  if (io.line_end_owed) {
+  if (io.console.line_end_owed) {
     refused = io::PutStdout(io, io::kLineEnd);
   }
   if (!refused) {
@@ -70,7 +70,7 @@ int Finish(io::Io& io, std::string& text) {
   }
   if (refused) {
     // The cleanup runs outside every routine: its report has no location.
-    io.ending.frame_count = 0;
+    io.termination.ending.frame_count = 0;
     Fail(io, *refused, text);
     status = kExitFailed;
   }
@@ -82,14 +82,15 @@ int Run(core::State& state, std::string& text) {
   try {
     core::MAIN(state);
   } catch (const io::RunEnd&) {
-    // io.ending says how.
+    // io.termination.ending says how.
   } catch (const std::bad_alloc&) {
-    if (!io.line_end_owed) {
+    if (!io.console.line_end_owed) {
       throw;  // nothing listed yet: the run could not start
     }
-    io.ending.failed = true;
-    io.ending.frame_count = 0;
-    io.ending.failure = {io::kFailureMemory, io::Operation::kMemory, {}, kMemoryMessage};
+    io.termination.ending.failed = true;
+    io.termination.ending.frame_count = 0;
+    io.termination.ending.failure = {
+        io::kFailureMemory, io::Operation::kMemory, {}, kMemoryMessage};
   }
   return Finish(io, text);
 }
@@ -103,7 +104,7 @@ int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seam
     core::State state(io, seams.limits);
     state.search_override = seams.search;
     std::string text;
-    text.reserve(kReportRoom + io.ending.name.capacity());
+    text.reserve(kReportRoom + io.termination.ending.name.capacity());
     return Run(state, text);
   } catch (const std::bad_alloc&) {
     platform.Write(io::Stream::kStderr, io::kStartupMemoryMessage);

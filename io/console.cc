@@ -22,14 +22,14 @@ constexpr std::string_view kRefusedMessage = "standard output refused the write"
 
 // Writes `bytes` to standard output now.
 std::optional<Failure> WriteNow(Io& io, std::string_view bytes) {
-  if (io.stdout_failed || bytes.empty()) {
+  if (io.console.failed || bytes.empty()) {
     return std::nullopt;
   }
   const WriteStatus status = io.platform.Write(Stream::kStdout, bytes);
   if (status == WriteStatus::kOk || status == WriteStatus::kOther) {
     return std::nullopt;
   }
-  io.stdout_failed = true;
+  io.console.failed = true;
   if (status == WriteStatus::kDeviceFull) {
     return Failure{kFailureWriteFull, Operation::kWrite, kConsoleName, kDeviceFullMessage};
   }
@@ -45,24 +45,24 @@ void RaiseIfFailed(Io& io, const std::optional<Failure>& failure) {
 }  // namespace
 
 std::optional<Failure> DrainStdout(Io& io) {
-  const std::string_view pending(io.out_buffer.Data(), io.out_fill);
-  io.out_fill = 0;
+  const std::string_view pending(io.console.buffer.Data(), io.console.fill);
+  io.console.fill = 0;
   return WriteNow(io, pending);
 }
 
 std::optional<Failure> PutStdout(Io& io, std::string_view bytes) {
-  if (!io.buffer_stdout) {
+  if (!io.console.takes_blocks) {
     return WriteNow(io, bytes);
   }
   while (!bytes.empty()) {
-    if (io.out_fill == io.out_buffer.Size()) {
+    if (io.console.fill == io.console.buffer.Size()) {
       if (std::optional<Failure> failure = DrainStdout(io)) {
         return failure;
       }
     }
-    const std::size_t n = std::min(bytes.size(), io.out_buffer.Size() - io.out_fill);
-    std::memcpy(io.out_buffer.Data() + io.out_fill, bytes.data(), n);
-    io.out_fill += n;
+    const std::size_t n = std::min(bytes.size(), io.console.buffer.Size() - io.console.fill);
+    std::memcpy(io.console.buffer.Data() + io.console.fill, bytes.data(), n);
+    io.console.fill += n;
     bytes.remove_prefix(n);
   }
   return std::nullopt;
@@ -76,7 +76,7 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   // The bytes of the record: CR LF when owed, then the parts without the
   // control character that begins the first non-empty one.
   const auto for_each_piece = [&](auto&& take) {
-    if (io.line_end_owed) {
+    if (io.console.line_end_owed) {
       take(kLineEnd);
     }
     bool control_consumed = false;
@@ -90,16 +90,16 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   };
   std::size_t size = 0;
   for_each_piece([&](std::string_view piece) { size += piece.size(); });
-  if (io.buffer_stdout && size <= io.out_buffer.Size() - io.out_fill) {
+  if (io.console.takes_blocks && size <= io.console.buffer.Size() - io.console.fill) {
     // Most records fit the room left in the output buffer: copy them there.
     for_each_piece([&](std::string_view piece) {
-      std::memcpy(io.out_buffer.Data() + io.out_fill, piece.data(), piece.size());
-      io.out_fill += piece.size();
+      std::memcpy(io.console.buffer.Data() + io.console.fill, piece.data(), piece.size());
+      io.console.fill += piece.size();
     });
   } else {
     for_each_piece([&](std::string_view piece) { WriteStdout(io, piece); });
   }
-  io.line_end_owed = true;
+  io.console.line_end_owed = true;
 }
 
 }  // namespace vellum::io

@@ -60,41 +60,60 @@ struct Unit {
   std::size_t last_length = 0;
 };
 
-struct Io {
-  // Takes the run's buffers; throws std::bad_alloc when they cannot be had.
-  // `read_block` is the bytes each unit reads at a time; tests make it tiny.
-  Io(Platform& platform_in, std::vector<std::string> args_in,
-     std::int32_t read_block = kReadBufferSize);
-
-  Platform& platform;
+// Naming's state (io/open, io/name_prompt): the command-line arguments and
+// what standard input has given.
+struct Naming {
   std::vector<std::string> args;  // argument 0 is the program and never used
   std::int32_t arg_cursor = 1;    // next argument not yet taken
   bool stdin_ended = false;       // a line holding only Ctrl-Z ended standard input
-  std::array<Unit, kUnitCount> units;
-  // Bytes for standard output are collected here when it takes blocks.
-  bool buffer_stdout;
-  ByteBuffer out_buffer;
-  std::size_t out_fill = 0;
+};
+
+// The console unit's state (io/console).
+struct Console {
+  explicit Console(bool takes_blocks_in)
+      : takes_blocks(takes_blocks_in), buffer(takes_blocks_in ? kOutputBufferSize : 0) {}
+
+  // Bytes for standard output are collected in the buffer when it takes
+  // blocks.
+  bool takes_blocks;
+  ByteBuffer buffer;
+  std::size_t fill = 0;
   bool line_end_owed = false;  // the last console record still lacks its line end
   // Set once a write to standard output has failed, so that the end of the
   // run does not report the same broken output again.
-  bool stdout_failed = false;
+  bool failed = false;
+};
+
+// The state of the run's end (io/termination).
+struct Termination {
   Frame* frames = nullptr;  // innermost active routine frame
   Ending ending;            // how the run ended, once it has
 };
 
-inline Io::Io(Platform& platform_in, std::vector<std::string> args_in, std::int32_t read_block)
+struct Io {
+  // Takes the run's buffers; throws std::bad_alloc when they cannot be had.
+  // `read_block` is the bytes each unit reads at a time; tests make it tiny.
+  Io(Platform& platform_in, std::vector<std::string> args,
+     std::int32_t read_block = kReadBufferSize);
+
+  Platform& platform;
+  Naming naming;
+  std::array<Unit, kUnitCount> units;  // io/open and io/records
+  Console console;
+  Termination termination;
+};
+
+inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t read_block)
     : platform(platform_in),
-      args(std::move(args_in)),
+      naming{std::move(args)},
       units{Unit(read_block), Unit(read_block)},
-      buffer_stdout(platform_in.StdoutTakesBlocks()),
-      out_buffer(buffer_stdout ? kOutputBufferSize : 0) {
+      console(platform_in.StdoutTakesBlocks()) {
   // Room for the longest name in every place a name is kept, in UTF-8.
   const std::size_t name_room = kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);
   for (Unit& unit : units) {
     unit.name.reserve(name_room);
   }
-  ending.name.reserve(name_room);
+  termination.ending.name.reserve(name_room);
 }
 
 // Input unit `unit`, kUnit1 or kUnit2.

@@ -77,13 +77,13 @@ std::optional<Answer> ReadPipedAnswer(Io& io) {
 
 // The next answer line, or nothing when standard input is exhausted.
 std::optional<Answer> ReadAnswer(Io& io) {
-  if (io.stdin_ended) {
+  if (io.naming.stdin_ended) {
     return std::nullopt;
   }
   std::optional<Answer> answer =
       io.platform.StdinIsCharacterDevice() ? ReadConsoleAnswer(io) : ReadPipedAnswer(io);
   if (answer && answer->text.size() == 1 && answer->text.front() == kCtrlZ) {
-    io.stdin_ended = true;
+    io.naming.stdin_ended = true;
     return std::nullopt;
   }
   return answer;

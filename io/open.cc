@@ -13,9 +13,9 @@ namespace {
 
 std::string ObtainName(Io& io, std::int32_t unit) {
   std::string name;
-  if (io.arg_cursor < static_cast<std::int32_t>(io.args.size())) {
-    const std::string& arg = io.args[static_cast<std::size_t>(io.arg_cursor)];
-    ++io.arg_cursor;
+  if (io.naming.arg_cursor < static_cast<std::int32_t>(io.naming.args.size())) {
+    const std::string& arg = io.naming.args[static_cast<std::size_t>(io.naming.arg_cursor)];
+    ++io.naming.arg_cursor;
     name = TrimBlanks(arg);
     if (io.platform.NameLength(arg) > io.platform.NameLimit(NameSource::kArgument)) {
       RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kNameTooLongMessage});
@@ -23,7 +23,7 @@ std::string ObtainName(Io& io, std::int32_t unit) {
     if (!name.empty()) {
       return name;
     }
-  } else if (io.line_end_owed) {
+  } else if (io.console.line_end_owed) {
     WriteStdout(io, kLineEnd);
   }
   return PromptForName(io, unit);

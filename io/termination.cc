@@ -41,11 +41,11 @@ void AppendNumber(std::string& text, std::int32_t number, int digits = 1) {
 }
 
 void Record(Io& io, bool failed) {
-  Ending& ending = io.ending;
+  Ending& ending = io.termination.ending;
   ending.failed = failed;
   ending.frame_count = 0;
-  for (const Frame* frame = io.frames; frame != nullptr && ending.frame_count < kMaxFrames;
-       frame = frame->link) {
+  for (const Frame* frame = io.termination.frames;
+       frame != nullptr && ending.frame_count < kMaxFrames; frame = frame->link) {
     ending.frames[ending.frame_count++] = {frame->unit, frame->routine, frame->statement};
   }
 }
@@ -60,9 +60,9 @@ void STOP_RUN(Io& io) {
 void RAISE_FAILURE(Io& io, const Failure& failure) {
   Record(io, true);
   // The name may live in a frame that the throw unwinds: keep a copy.
-  io.ending.name.assign(failure.file_name);
-  io.ending.failure = failure;
-  io.ending.failure.file_name = io.ending.name;
+  io.termination.ending.name.assign(failure.file_name);
+  io.termination.ending.failure = failure;
+  io.termination.ending.failure.file_name = io.termination.ending.name;
   throw RunEnd{};
 }
 

@@ -27,13 +27,13 @@ struct Frame {
 };
 
 inline void PUSH_FRAME(Io& io, Frame& frame) {
-  frame.link = io.frames;
-  io.frames = &frame;
+  frame.link = io.termination.frames;
+  io.termination.frames = &frame;
 }
 
 inline void POP_FRAME(Io& io) {
-  if (io.frames != nullptr) {
-    io.frames = io.frames->link;
+  if (io.termination.frames != nullptr) {
+    io.termination.frames = io.termination.frames->link;
   }
 }
 
@@ -46,7 +46,7 @@ class RoutineFrame {
     PUSH_FRAME(io_, frame_);
   }
   ~RoutineFrame() {
-    if (io_.frames == &frame_) {
+    if (io_.termination.frames == &frame_) {
       POP_FRAME(io_);
     }
   }

@@ -320,7 +320,7 @@ TEST(NamePrompt, OwedLineEndIsWrittenBeforeAPromptWhenNoArgumentIsLeft) {
   io::WriteRecord(io, {" x"});
   io::OPEN_INPUT(io, 1);
   EXPECT_EQ(platform.out, "x\r\nFile name missing or blank - please enter file name\r\nUNIT 1? ");
-  EXPECT_TRUE(io.line_end_owed) << "the flag is left as it was";
+  EXPECT_TRUE(io.console.line_end_owed) << "the flag is left as it was";
 }
 
 TEST(Console, RecordsBecomeLinesWithTheLineBreakInFront) {
@@ -335,7 +335,7 @@ TEST(Console, RecordsBecomeLinesWithTheLineBreakInFront) {
   const std::string long_line(700, 'x');
   io::WriteRecord(io, {" ", long_line});
   EXPECT_EQ(platform.out.substr(14), "\r\n" + long_line) << "longer than the record buffer";
-  EXPECT_TRUE(io.line_end_owed);
+  EXPECT_TRUE(io.console.line_end_owed);
 }
 
 TEST(Console, BlocksOfOutputCarryTheSameBytesInFewerWrites) {

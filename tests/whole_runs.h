@@ -38,7 +38,7 @@ inline Outcome RunFiles(const std::string& file1, const std::string& file2,
 // The failure report that the end recorded in `io` would write.
 inline std::string ReportOf(const io::Io& io) {
   std::string text;
-  io::FormatReport(io.ending, text);
+  io::FormatReport(io.termination.ending, text);
   return text;
 }
 
