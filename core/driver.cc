@@ -63,7 +63,7 @@ void NextSignificantLine(State& s, io::RoutineFrame& main, std::int32_t unit, st
     main.At(263 + shift);
     if (ISKIP == 0) {
       main.At(264 + shift);
-      WriteListedLine(s, line);
+      WriteListedLine(s, unit);
     }
   }
   main.At(279);

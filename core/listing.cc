@@ -1,6 +1,7 @@
 // PRINT, LASTCOL and the fixed records of the listing.
 #include "core/listing.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string>
@@ -58,7 +59,7 @@ void Relist(State& s, io::RoutineFrame& frame, std::int32_t unit, std::int32_t c
     CHECK(s, ISKIP, unit);
     frame.At(473 + shift);
     if (ISKIP == 0) {
-      WriteListedLine(s, line);
+      WriteListedLine(s, unit);
     }
   }
 }
@@ -98,7 +99,7 @@ void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::i
     for (std::int32_t n = 0; n < count && io::READ_RECORD(s.io, unit, line); ++n) {
       CHECK(s, ISKIP, unit);
       if (ISKIP == 0) {
-        WriteListedLine(s, line);
+        WriteListedLine(s, unit);
       }
     }
   };
@@ -117,8 +118,9 @@ void WriteClosingRule(State& s) { io::WriteRecord(s.io, {View(kRuleRecord)}); }
 
 void WriteSeparator(State& s) { io::WriteRecord(s.io, {View(kSeparatorRecord)}); }
 
-void WriteListedLine(State& s, const Line& line) {
-  const std::int32_t last = LASTCOL(s, line);
+void WriteListedLine(State& s, std::int32_t unit) {
+  const Line& line = LineOf(s, unit);
+  const std::int32_t last = LASTCOL(s, line, io::FilledLength(s.io, unit, line));
   if (last < 1 || last > kLineWidth) {
     // Only significant lines are listed, and those are never all blank.
     io::RAISE_FAILURE(s.io, {kFailureRange, io::Operation::kRangeCheck, "",
@@ -127,15 +129,10 @@ void WriteListedLine(State& s, const Line& line) {
   io::WriteRecord(s.io, {" ", std::string_view(line.data(), static_cast<std::size_t>(last))});
 }
 
-std::int32_t LASTCOL(State& s, const Line& line) {
+std::int32_t LASTCOL(State& s, const Line& line, std::size_t filled) {
   io::RoutineFrame frame(s.io, "LASTCOL", 517);
   frame.At(523);
-  // Past what its last record filled, a line buffer is blank.
-  std::size_t filled = line.size();
-  if (&line == &s.LINE1 || &line == &s.LINE2) {
-    filled = io::FilledLength(s.io, &line == &s.LINE1 ? kUnit1 : kUnit2, line);
-  }
-  const std::size_t length = TrimmedLength({line.data(), filled});
+  const std::size_t length = TrimmedLength({line.data(), std::min(filled, line.size())});
   frame.At(531);
   return static_cast<std::int32_t>(length);
 }

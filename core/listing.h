@@ -18,8 +18,10 @@ namespace vellum::core {
 // and EOF1 and EOF2 are 0. After an end-of-file call the run has ended.
 void PRINT(State& s);
 
-// The last non-blank column of `line`, 0 for an all-blank line.
-std::int32_t LASTCOL(State& s, const Line& line);
+// The last non-blank column of `line`, 0 for an all-blank line. Only its
+// first `filled` bytes can be other than blank: past what its last record
+// filled, a line buffer is blank.
+std::int32_t LASTCOL(State& s, const Line& line, std::size_t filled);
 
 // Lists a block the search could not resynchronise within `depth` lines of
 // each file, so that no line is passed over without a word: a notice, the
@@ -34,9 +36,9 @@ void WriteOpeningRule(State& s);
 void WriteClosingRule(State& s);
 void WriteSeparator(State& s);
 
-// Writes `line` up to its last non-blank column. A line without one is a
-// range failure at the caller's current statement.
-void WriteListedLine(State& s, const Line& line);
+// Writes the current line of `unit` up to its last non-blank column. A line
+// without one is a range failure at the caller's current statement.
+void WriteListedLine(State& s, std::int32_t unit);
 
 }  // namespace vellum::core
 

@@ -451,13 +451,13 @@ TEST(Lastcol, GivesTheLastNonBlankColumn) {
   io::Io io(platform, {"vellum"});
   core::State state(io);
   core::Line line = core::BlankLine();
-  EXPECT_EQ(core::LASTCOL(state, line), 0);
+  EXPECT_EQ(core::LASTCOL(state, line, line.size()), 0);
   line[0] = 'x';
-  EXPECT_EQ(core::LASTCOL(state, line), 1);
+  EXPECT_EQ(core::LASTCOL(state, line, line.size()), 1);
   line[299] = '\t';
-  EXPECT_EQ(core::LASTCOL(state, line), 300);
+  EXPECT_EQ(core::LASTCOL(state, line, line.size()), 300);
   line[299] = '\0';
-  EXPECT_EQ(core::LASTCOL(state, line), 300);
+  EXPECT_EQ(core::LASTCOL(state, line, line.size()), 300);
 }
 
 }  // namespace
