@@ -5,7 +5,7 @@
 // translation; names and arguments converted between UTF-16 and UTF-8.
 #include <windows.h>
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -213,7 +213,7 @@ class Win32Platform final : public Platform {
     }
     typed.resize(got);
     const std::string text = Narrow(typed);
-    std::memcpy(data, text.data(), text.size());
+    std::copy(text.begin(), text.end(), data);
     return static_cast<std::int64_t>(text.size());
   }
 
