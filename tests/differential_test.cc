@@ -18,7 +18,6 @@ namespace {
 using testing::MemoryFileSetup;
 using testing::MemoryPlatform;
 using testing::Outcome;
-using testing::RunFiles;
 
 Outcome RunPair(const MemoryFileSetup& file1, const MemoryFileSetup& file2, const Seams& seams) {
   MemoryPlatform platform;
@@ -140,38 +139,6 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
     ++compared;
   }
   EXPECT_EQ(compared, 6000);
-}
-
-TEST(SearchLimit, FullSizeLimitListsTheBlockInsteadOfLosingIt) {
-  // No line in common: the first search gives up at depth 100,001 and lists
-  // what it passes over; the second runs into file2's end and lists the
-  // rest. Every line of both files is listed once.
-  std::string file1;
-  std::string file2;
-  constexpr int kLines = 100'010;
-  for (int i = 0; i < kLines; ++i) {
-    const std::string number = std::to_string(i);
-    file1.append("a").append(number).append("\n");
-    file2.append("b").append(number).append("\n");
-  }
-  const Outcome outcome = RunFiles(file1, file2);
-  EXPECT_EQ(outcome.status, 0);
-  const std::string notice =
-      "\r\n\r\n**** NO AGREEMENT WITHIN 100001 LINES: BLOCK LISTED UNSYNCHRONISED.\r\na0\r\n";
-  ASSERT_NE(outcome.out.find(notice), std::string::npos);
-  EXPECT_EQ(outcome.out.find(notice, outcome.out.find(notice) + 1), std::string::npos);
-  for (const std::string& line :
-       {std::string("a1"), std::string("a100009"), std::string("b0"), std::string("b100000"),
-        std::string("b100001"), std::string("b100009")}) {
-    EXPECT_NE(outcome.out.find("\r\n" + line + "\r\n"), std::string::npos) << line;
-  }
-  std::size_t listed = 0;
-  for (std::size_t at = outcome.out.find("\r\n"); at != std::string::npos;
-       at = outcome.out.find("\r\n", at + 2)) {
-    const char next = at + 2 < outcome.out.size() ? outcome.out[at + 2] : ' ';
-    listed += next == 'a' || next == 'b' ? 1 : 0;
-  }
-  EXPECT_EQ(listed, 2U * kLines);
 }
 
 }  // namespace

@@ -11,13 +11,10 @@
 #include "app/run.h"
 #include "tests/memory_platform.h"
 #include "tests/program_runner.h"
+#include "tests/whole_runs.h"
 
 namespace vellum::testing {
 namespace {
-
-const std::string kRule(79, '-');
-const std::string kSeparator =
-    "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -";
 
 std::string NumberedLines(int count, const std::string& prefix) {
   std::string bytes;

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "tests/program_runner.h"
+#include "tests/whole_runs.h"
 
 namespace vellum::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kRule(79, '-');
-const std::string kSame = ListingOutput({"", kRule});
+const std::string kSame = ListingOutput(Listing({}));
 
 constexpr const char* kNotFound = "the file, or a directory on its path, does not exist";
 constexpr const char* kRefused = "access to the file was refused, or it is a directory";
@@ -39,12 +39,11 @@ std::string Prompt(int unit) {
          "? ";
 }
 
-// The report of a failure of the main program at `statement`.
+// The report of a failure of the main program at `statement` to open or
+// rewind `name`.
 std::string Report(int statement, const std::string& code_and_category, const std::string& name,
                    const std::string& message) {
-  const std::string at = "vellum(" + std::to_string(statement) + ")";
-  return "\r\n" + at + " : run-time error " + code_and_category + name + ")\r\n- " + message +
-         "\r\n\r\nExecution traceback:\r\n\t\tfrom main program in " + at + "\r\n";
+  return MainReport(statement, code_and_category + name + ")", message);
 }
 
 // A folder holding two identical files a and b.
@@ -70,19 +69,40 @@ class Naming : public ::testing::Test {
   TempFolder folder_;
 };
 
-TEST_F(Naming, OneArgumentPromptsForFile2FromAFileOrAPipe) {
-  for (const bool pipe : {false, true}) {
-    const ProgramResult result = Run({"a"}, "b\n", pipe);
-    EXPECT_EQ(result.out, Prompt(2) + kSame) << "pipe " << pipe;
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.status, 0);
-  }
-}
+struct NamingRow {
+  const char* name;
+  std::vector<std::string> args;
+  std::string answers;
+  bool pipe;
+  std::string prompts;  // the prompts written before the listing
+};
 
-TEST_F(Naming, NoArgumentsPromptForFile1ThenFile2) {
-  const ProgramResult result = Run({}, "a\nb\n", true);
-  EXPECT_EQ(result.out, Prompt(1) + Prompt(2) + kSame);
-  EXPECT_EQ(result.status, 0);
+TEST_F(Naming, NamesComeFromTheArgumentsAndThenFromThePrompt) {
+  const std::vector<NamingRow> rows = {
+      {"one argument, the answer from a file", {"a"}, "b\n", false, Prompt(2)},
+      {"one argument, the answer from a pipe", {"a"}, "b\n", true, Prompt(2)},
+      {"file1's prompt, then file2's", {}, "a\nb\n", true, Prompt(1) + Prompt(2)},
+      {"an empty first argument", {"", "b"}, "a\n", false, Prompt(1)},
+      {"a blank first argument: file2 is still argument 2", {"   ", "b"}, "a\n", false, Prompt(1)},
+      {"arguments after the second ignored", {"a", "b", "no-such-file"}, "", false, ""},
+      {"blank answers bring the prompt again",
+       {"a"},
+       "\n   \r\n  b  \n",
+       false,
+       Prompt(2) + Prompt(2) + Prompt(2)},
+      {"a CR ends an answer and takes exactly one more byte",
+       {},
+       "a\rXb\r\n",
+       true,
+       Prompt(1) + Prompt(2)},
+      {"an answer ended by the end of input", {"a"}, "b", false, Prompt(2)},
+  };
+  for (const NamingRow& row : rows) {
+    const ProgramResult result = Run(row.args, row.answers, row.pipe);
+    EXPECT_EQ(result.out, row.prompts + kSame) << row.name;
+    EXPECT_EQ(result.err, "") << row.name;
+    EXPECT_EQ(result.status, 0) << row.name;
+  }
 }
 
 TEST_F(Naming, PromptForFile2ComesOnlyAfterFile1IsOpen) {
@@ -90,41 +110,9 @@ TEST_F(Naming, PromptForFile2ComesOnlyAfterFile1IsOpen) {
                 Report(74, "F6416: OPEN(", "missing", kNotFound));
 }
 
-TEST_F(Naming, BlankFirstArgumentIsPromptedForAndFile2IsStillArgument2) {
-  for (const std::string& blank : {std::string(""), std::string("   ")}) {
-    const ProgramResult result = Run({blank, "b"}, "a\n");
-    EXPECT_EQ(result.out, Prompt(1) + kSame);
-    EXPECT_EQ(result.status, 0);
-  }
-}
-
-TEST_F(Naming, ArgumentsAfterTheSecondAreIgnored) {
-  const ProgramResult result = Run({"a", "b", "no-such-file"});
-  EXPECT_EQ(result.out, kSame);
-  EXPECT_EQ(result.status, 0);
-}
-
-TEST_F(Naming, BlankAnswersBringThePromptAgain) {
-  const ProgramResult result = Run({"a"}, "\n   \r\n  b  \n");
-  EXPECT_EQ(result.out, Prompt(2) + Prompt(2) + Prompt(2) + kSame);
-  EXPECT_EQ(result.status, 0);
-}
-
 TEST_F(Naming, OnlyBlanksAreTrimmedFromNames) {
   ExpectFailure(Run({"a"}, "\tb\n"), Prompt(2), Report(75, "F6416: OPEN(", "\tb", kNotFound));
   ExpectFailure(Run({" a ", "\tb"}), "", Report(75, "F6416: OPEN(", "\tb", kNotFound));
-}
-
-TEST_F(Naming, CarriageReturnEndsAnAnswerAndTakesExactlyOneMoreByte) {
-  const ProgramResult result = Run({}, "a\rXb\r\n", true);
-  EXPECT_EQ(result.out, Prompt(1) + Prompt(2) + kSame);
-  EXPECT_EQ(result.status, 0);
-}
-
-TEST_F(Naming, AnswerEndedByTheEndOfInputIsStillAnAnswer) {
-  const ProgramResult result = Run({"a"}, "b");
-  EXPECT_EQ(result.out, Prompt(2) + kSame);
-  EXPECT_EQ(result.status, 0);
 }
 
 TEST_F(Naming, ExhaustedInputFailsWith6501) {

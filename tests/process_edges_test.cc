@@ -4,26 +4,20 @@
 // program as a child process.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/program_runner.h"
+#include "tests/whole_runs.h"
 
 namespace vellum::testing {
 namespace {
 
-const std::string kRule(79, '-');
-const std::string kIdentical = ListingOutput({"", kRule});
+const std::string kIdentical = ListingOutput(Listing({}));
 
-std::string Report(int statement, const std::string& what, const std::string& message) {
-  const std::string at = std::to_string(statement);
-  std::string text = "\r\nvellum(";
-  text.append(at).append(") : run-time error ").append(what).append("\r\n- ").append(message);
-  text.append("\r\n\r\nExecution traceback:\r\n\t\tfrom main program in vellum(");
-  return text.append(at).append(")\r\n");
-}
-
-const std::string kRefused = Report(157, "F6421: WRITE(CON)", "standard output refused the write");
+const std::string kRefused =
+    MainReport(157, "F6421: WRITE(CON)", "standard output refused the write");
 
 struct DescriptorRow {
   const char* name;
@@ -45,7 +39,7 @@ TEST(StandardDescriptors, ClosedOrReadOnlyOnesNeitherLoseOutputNorTakeInputs) {
        RunOptions::Mode::kWrite,
        {0},
        prompt2,
-       Report(75, "F6501: OPEN()", "standard input ended while a file name was awaited")},
+       MainReport(75, "F6501: OPEN()", "standard input ended while a file name was awaited")},
   };
   for (const DescriptorRow& row : rows) {
     TempFolder folder;
@@ -84,9 +78,9 @@ TEST(StandardDescriptors, ListingIntoAnInputFailsItsOpenBeforeAnythingIsWritten)
       options.stdout_mode = mode;
       const ProgramResult result = RunVellum(folder, {"s1", "s2"}, options);
       const std::string name = input;
-      EXPECT_EQ(result.err, Report(name == "s1" ? 74 : 75, "F6413: OPEN(" + name + ")",
-                                   "this file receives the standard output, so it cannot be "
-                                   "compared"))
+      EXPECT_EQ(result.err, MainReport(name == "s1" ? 74 : 75, "F6413: OPEN(" + name + ")",
+                                       "this file receives the standard output, so it cannot be "
+                                       "compared"))
           << name;
       EXPECT_EQ(result.status, 1) << name;
       if (mode == RunOptions::Mode::kAppend) {
@@ -94,6 +88,23 @@ TEST(StandardDescriptors, ListingIntoAnInputFailsItsOpenBeforeAnythingIsWritten)
       }
     }
   }
+}
+
+TEST(FullDevice, FullOutputDeviceEndsTheRunWithAWriteFailure) {
+  if (!std::filesystem::exists("/dev/full")) {
+    GTEST_SKIP() << "no /dev/full here";
+  }
+  TempFolder folder;
+  folder.Write("a", "x\n");
+  folder.Write("b", "x\n");
+  RunOptions options;
+  options.stdout_path = "/dev/full";
+  const ProgramResult result = RunVellum(folder, {"a", "b"}, options);
+  // The listing is written in blocks, so the failure shows when the stop
+  // writes out what is left, at the even end (statement 157).
+  EXPECT_EQ(result.err, MainReport(157, "F6422: WRITE(CON)",
+                                   "no space left on the device that receives standard output"));
+  EXPECT_EQ(result.status, 1);
 }
 
 TEST(FullDevice, RefusedFinalLineEndIsAFailedRun) {

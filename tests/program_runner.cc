@@ -145,22 +145,4 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
 
 bool SanitizedBuild() { return VELLUM_SANITIZED != 0; }
 
-std::string ListingOutput(const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) {
-      bytes += "\r\n";
-    }
-    bytes += lines[i];
-  }
-  if (!lines.empty()) {
-    bytes += "\r\n";
-  }
-  bytes += "Stop - Program terminated.\r\n";
-  if (!lines.empty()) {
-    bytes += "\r\n";
-  }
-  return bytes;
-}
-
 }  // namespace vellum::testing

@@ -67,11 +67,6 @@ bool SanitizedBuild();
 // Reads a whole file.
 std::string ReadFile(const std::filesystem::path& path);
 
-// What a run that wrote `lines` as console lines and then stopped puts on
-// standard output: the lines joined by CR LF, the owed CR LF, the
-// termination message and the final CR LF.
-std::string ListingOutput(const std::vector<std::string>& lines);
-
 }  // namespace vellum::testing
 
 #endif  // VELLUM_TESTS_PROGRAM_RUNNER_H_

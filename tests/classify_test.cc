@@ -1,0 +1,118 @@
+// Which lines are skipped and which pairs agree: CHECK and COMPAR on their
+// own, and the same rules seen in whole comparisons.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/classify.h"
+#include "tests/whole_runs.h"
+
+namespace vellum::testing {
+namespace {
+
+struct ClassifyRow {
+  const char* line;
+  int ignorable;
+};
+
+TEST(Check, ClassifiesIgnorableLines) {
+  const std::vector<ClassifyRow> rows = {
+      {"", 1},
+      {"C", 1},
+      {"c", 1},
+      {"!", 1},
+      {"  Date (Day of year) Time", 1},
+      {"  Date (Day of year) Time plus more", 1},
+      {" Date (Day of year) Time", 0},
+      {"  date (day of year) time", 0},
+      {" C", 0},
+      {"C  x", 0},
+      {"CC", 0},
+      {"C\t", 0},
+      {"!!", 0},
+      {"x", 0},
+  };
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  core::State state(io);
+  for (const ClassifyRow& row : rows) {
+    state.LINE1 = core::BlankLine();
+    state.LINE2 = core::BlankLine();
+    const std::string text = row.line;
+    std::copy(text.begin(), text.end(), state.LINE1.begin());
+    std::copy(text.begin(), text.end(), state.LINE2.begin());
+    std::int32_t result = -1;
+    core::CHECK(state, result, 1);
+    EXPECT_EQ(result, row.ignorable) << "file1: '" << row.line << "'";
+    core::CHECK(state, result, 2);
+    EXPECT_EQ(result, row.ignorable) << "file2: '" << row.line << "'";
+    core::CHECK(state, result, 3);
+    EXPECT_EQ(result, 0) << "other file numbers";
+  }
+  state.LINE1.fill(' ');
+  state.LINE1[299] = 'C';
+  std::int32_t result = -1;
+  core::CHECK(state, result, 1);
+  EXPECT_EQ(result, 0) << "a marker in column 300 is not a lone marker";
+}
+
+TEST(Compar, AgreesOnTheWindowWhenLine1IsSignificant) {
+  struct Row {
+    std::string line1;
+    std::string line2;
+    int match;
+  };
+  const std::string window = "0123456789012345678901234";
+  const std::vector<Row> rows = {
+      {window + "abc", window + "xyz", 1},
+      {window, window + "     ", 1},
+      {"abc", "abd", 0},
+      {"", "", 0},
+      {"C", "C", 0},
+      {std::string(25, ' ') + "text", "", 1},
+      {"a\tb", "a b", 0},
+  };
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  core::State state(io);
+  for (const Row& row : rows) {
+    state.LINE1 = core::BlankLine();
+    state.LINE2 = core::BlankLine();
+    std::copy(row.line1.begin(), row.line1.end(), state.LINE1.begin());
+    std::copy(row.line2.begin(), row.line2.end(), state.LINE2.begin());
+    core::COMPAR(state);
+    EXPECT_EQ(state.MATCH, row.match) << "'" << row.line1 << "' / '" << row.line2 << "'";
+  }
+}
+
+TEST(Comparison, IgnorableLinesInOneFileOnlyMakeNoDifference) {
+  const std::string banner = "  Date (Day of year) Time and anything after it";
+  ExpectListings({
+      {"inside", Lines({"a", "", "C", "b", "c", "!", banner, "   ", "d"}), Lines({"a", "b", "d"}),
+       Listing({})},
+      {"at the end of one file", Lines({"a", "b"}), Lines({"a", "b", "", "!", "c"}), Listing({})},
+      {"differences after column 25 only", Lines({"0123456789012345678901234 one", "x"}),
+       Lines({"0123456789012345678901234 two", "x   "}), Listing({})},
+  });
+}
+
+TEST(Comparison, AnIgnorableLineOfFile1NeverAgrees) {
+  // Were the bare C lines to agree, X/Y and Z/W would be two blocks.
+  ExpectListing({"bare C", Lines({"ant", "X", "C", "Z", "elk"}),
+                 Lines({"ant", "Y", "C", "W", "elk"}),
+                 Listing({"X", "Z", kSeparator, "Y", "W", kRule})});
+}
+
+TEST(Comparison, BlankWindowOfFile1AgreesWithABlankLineOfFile2) {
+  // The pair agrees at (1, 2); the next pass skips the blank line of file2
+  // and meets b, and the search then runs into file2's end.
+  const std::string late = std::string(25, ' ') + "text";
+  ExpectListing(
+      {"blank window", Lines({"a", late, "b"}), Lines({"a", "x", "", "b"}),
+       Concat(
+           {Listing({kSeparator, "x", kRule}), kEofNotice, {late, "b", kSeparator, "b", kRule}})});
+}
+
+}  // namespace
+}  // namespace vellum::testing

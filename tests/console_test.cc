@@ -1,0 +1,63 @@
+// Console records: their byte form on standard output, written at once or
+// in blocks, and their order against a failure report.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "io/console.h"
+#include "tests/whole_runs.h"
+
+namespace vellum::testing {
+namespace {
+
+TEST(Console, RecordsBecomeLinesWithTheLineBreakInFront) {
+  MemoryPlatform platform;
+  io::Io io(platform, {"vellum"});
+  io::WriteRecord(io, {});
+  EXPECT_EQ(platform.out, "") << "the first record, empty, writes nothing";
+  io::WriteRecord(io, {" abc"});
+  io::WriteRecord(io, {});
+  io::WriteRecord(io, {" ", std::string("\0\xC9\xFF", 3), "  "});
+  EXPECT_EQ(platform.out, std::string("\r\nabc\r\n\r\n\0\xC9\xFF  ", 14));
+  const std::string long_line(700, 'x');
+  io::WriteRecord(io, {" ", long_line});
+  EXPECT_EQ(platform.out.substr(14), "\r\n" + long_line) << "longer than the record buffer";
+  EXPECT_TRUE(io.console.line_end_owed);
+}
+
+TEST(Console, BlocksOfOutputCarryTheSameBytesInFewerWrites) {
+  std::string file1;
+  std::string file2;
+  for (int i = 0; i < 3000; ++i) {
+    file1 += "line " + std::to_string(i) + "\n";
+    file2 += (i % 7 == 0 ? "LINE " : "line ") + std::to_string(i) + "\n";
+  }
+  MemoryPlatform each;
+  each.AddFile("f1", file1);
+  each.AddFile("f2", file2);
+  MemoryPlatform blocks = each;
+  blocks.stdout_takes_blocks = true;
+  EXPECT_EQ(RunProgram(each, {"vellum", "f1", "f2"}), 0);
+  EXPECT_EQ(RunProgram(blocks, {"vellum", "f1", "f2"}), 0);
+  EXPECT_EQ(blocks.out, each.out);
+  EXPECT_LT(blocks.streams_written.size() * 100, each.streams_written.size());
+}
+
+TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
+  MemoryPlatform platform;
+  platform.stdout_takes_blocks = true;
+  platform.AddFile("f1", "a\nb\n");
+  testing::MemoryFileSetup setup = testing::FileBytes("a\nb\n");
+  setup.fail_after_reads = 1;
+  platform.AddFile("f2", setup);
+  EXPECT_EQ(RunWith(platform, Blocks1024()).status, 1);
+  EXPECT_EQ(platform.out, "\r\n" + kRule + "\r\n");
+  const std::vector<io::Stream> expected = {io::Stream::kStdout, io::Stream::kStderr,
+                                            io::Stream::kStdout};
+  EXPECT_EQ(platform.streams_written, expected)
+      << "the opening rule, the report, then the owed line end";
+}
+
+}  // namespace
+}  // namespace vellum::testing
