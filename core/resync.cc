@@ -43,9 +43,9 @@ class Search {
   void Run();
 
  private:
-  // Reads the next line of `unit` into its line buffer and indexes it.
-  // Returns false at the end of the file.
-  bool ReadNext(std::int32_t unit, std::int32_t statement);
+  // Reads the next line of `unit` into its line buffer and indexes it,
+  // keeping its window's key in `key`. Returns false at the end of the file.
+  bool ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key = nullptr);
   // Moves `unit` back to just after line `position`, its line buffer holding
   // that line when `reload`.
   void StandAfter(std::int32_t unit, std::int32_t position, bool reload);
@@ -54,7 +54,6 @@ class Search {
   void Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::int32_t statement);
   // `unit` ended where the order first needs its line (npos1, npos2).
   void EndOfFile(std::int32_t unit, std::int32_t npos1, std::int32_t npos2, std::int32_t statement);
-  bool CanAgree(std::int32_t position) const { return index_.CanAgree(kUnit1, position); }
 
   std::int32_t& LinesRead(std::int32_t unit) { return unit == kUnit1 ? read1_ : read2_; }
 
@@ -73,7 +72,7 @@ bool ReadAsREAD(State& s, std::int32_t unit) {
   return io::READ_RECORD(s.io, unit, LineOf(s, unit));
 }
 
-bool Search::ReadNext(std::int32_t unit, std::int32_t statement) {
+bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key) {
   main_.At(statement);
   if (!ReadAsREAD(s_, unit)) {
     return false;
@@ -87,7 +86,10 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement) {
     CHECK(s_, ISKIP, kUnit1);
     agrees = ISKIP == 0;
   }
-  index_.Add(unit, Window(s_, unit, line), agrees);
+  const WindowIndex::Key added = index_.Add(unit, Window(s_, unit, line), agrees);
+  if (key != nullptr) {
+    *key = added;
+  }
   return true;
 }
 
@@ -156,12 +158,12 @@ void Search::Run() {
     if (m % 2 == 0) {
       main_.At(183);
       // (1, m) needs file2's line m.
-      if (!ReadNext(kUnit2, 187)) {
+      WindowIndex::Key key2 = 0;
+      if (!ReadNext(kUnit2, 187, &key2)) {
         return EndOfFile(kUnit2, 1, m, 187);
       }
-      const std::string_view key2(Window(s_, kUnit2, s_.LINE2));
       if (m == 2) {
-        if (blanked1_agrees && key2 == blanked1) {
+        if (blanked1_agrees && Window(s_, kUnit2, s_.LINE2) == blanked1) {
           return Agree(1, 2, kUnit2, 187);
         }
         // From here on file1's first line is the one in the file.
@@ -173,12 +175,13 @@ void Search::Run() {
         return Agree(i, m, i == 1 ? kUnit2 : kUnit1, i == 1 ? 187 : 195);
       }
       // (m, m) needs file1's line m.
-      if (!ReadNext(kUnit1, 195)) {
+      WindowIndex::Key key1 = 0;
+      if (!ReadNext(kUnit1, 195, &key1)) {
         return EndOfFile(kUnit1, m, m, 195);
       }
-      if (CanAgree(m)) {
-        const std::string_view key1(Window(s_, kUnit1, s_.LINE1));
-        if (key1 == index_.WindowOf(kUnit2, m)) {
+      // Equal keys are equal windows; a line that cannot agree has none.
+      if (key1 != 0) {
+        if (key1 == key2) {
           return Agree(m, m, kUnit1, 195);
         }
         if (const std::int32_t j = index_.Last(kUnit2, key1); j != 0) {
@@ -187,22 +190,21 @@ void Search::Run() {
       }
     } else {
       // (m, 1) needs file1's line m.
-      if (!ReadNext(kUnit1, 210)) {
+      WindowIndex::Key key1 = 0;
+      if (!ReadNext(kUnit1, 210, &key1)) {
         return EndOfFile(kUnit1, m, 1, 210);
       }
-      // Reading file2 below leaves LINE1 as it is.
-      const std::string_view key1(Window(s_, kUnit1, s_.LINE1));
-      if (CanAgree(m)) {
+      if (key1 != 0) {
         if (const std::int32_t j = index_.First(kUnit2, key1); j != 0) {
           return Agree(m, j, j == 1 ? kUnit1 : kUnit2, j == 1 ? 210 : 218);
         }
       }
       // (m, m) needs file2's line m.
-      if (!ReadNext(kUnit2, 218)) {
+      WindowIndex::Key key2 = 0;
+      if (!ReadNext(kUnit2, 218, &key2)) {
         return EndOfFile(kUnit2, m, m, 218);
       }
-      const std::string_view key2(Window(s_, kUnit2, s_.LINE2));
-      if (CanAgree(m) && key1 == key2) {
+      if (key1 != 0 && key1 == key2) {
         return Agree(m, m, kUnit2, 218);
       }
       if (const std::int32_t i = index_.Last(kUnit1, key2); i != 0) {

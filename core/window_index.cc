@@ -39,7 +39,6 @@ WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::s
   cell_mask_ = count - 1;
   for (std::size_t side = 0; side < 2; ++side) {
     windows_[side].reserve(max_lines_ * kWindowSize);
-    can_agree_[side].reserve(max_lines_);
   }
   entries_.reserve(most_entries);
 }
@@ -51,7 +50,6 @@ void WindowIndex::Clear() {
   entries_.clear();
   for (std::size_t side = 0; side < 2; ++side) {
     windows_[side].clear();
-    can_agree_[side].clear();
   }
 }
 
@@ -116,12 +114,14 @@ const WindowIndex::Entry* WindowIndex::Find(std::string_view window) const {
   return number == 0 ? nullptr : &entries_[number - 1];
 }
 
-void WindowIndex::Add(std::int32_t unit, std::string_view window, bool can_agree) {
+WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bool can_agree) {
   std::vector<char>& windows = windows_[Side(unit)];
-  windows.insert(windows.end(), window.begin(), window.begin() + kWindowSize);
-  can_agree_[Side(unit)].push_back(can_agree);
+  // Within the reserved room: the bytes are copied, never reallocated.
+  const std::size_t end = windows.size();
+  windows.resize(end + kWindowSize);
+  std::memcpy(windows.data() + end, window.data(), kWindowSize);
   if (!can_agree) {
-    return;
+    return 0;
   }
   const std::int32_t position = Count(unit);
   const std::size_t side = Side(unit);
@@ -138,10 +138,15 @@ void WindowIndex::Add(std::int32_t unit, std::string_view window, bool can_agree
     entry.first[side] = position;
   }
   entry.last[side] = position;
+  return number;
 }
 
-bool WindowIndex::CanAgree(std::int32_t unit, std::int32_t position) const {
-  return can_agree_[Side(unit)][static_cast<std::size_t>(position - 1)];
+std::int32_t WindowIndex::First(std::int32_t unit, Key key) const {
+  return key == 0 ? 0 : entries_[key - 1].first[Side(unit)];
+}
+
+std::int32_t WindowIndex::Last(std::int32_t unit, Key key) const {
+  return key == 0 ? 0 : entries_[key - 1].last[Side(unit)];
 }
 
 std::int32_t WindowIndex::First(std::int32_t unit, std::string_view window) const {

@@ -27,20 +27,23 @@ class WindowIndex {
   // Forgets every line, keeping the memory.
   void Clear();
 
+  // A window's place in the index, from Add; 0 for a line that cannot agree.
+  using Key = std::uint32_t;
+
   // Adds the next line of the file on unit `unit` (1 or 2), whose `window` is
   // kWindowSize bytes long: its block position is one more than the last
   // added for that file, and at most max_lines are added. Only lines with
   // `can_agree` set are found by First and Last; the window of every line
-  // is kept.
-  void Add(std::int32_t unit, std::string_view window, bool can_agree);
-
-  // Whether line `position` of the file on unit `unit` was added with `can_agree` set.
-  bool CanAgree(std::int32_t unit, std::int32_t position) const;
+  // is kept. Returns the key of the line's window.
+  Key Add(std::int32_t unit, std::string_view window, bool can_agree);
 
   // The smallest and the largest block position of the file on unit `unit` whose line
   // can agree and carries `window`; 0 when there is none.
   std::int32_t First(std::int32_t unit, std::string_view window) const;
   std::int32_t Last(std::int32_t unit, std::string_view window) const;
+  // The same for the window whose key Add gave, without looking it up.
+  std::int32_t First(std::int32_t unit, Key key) const;
+  std::int32_t Last(std::int32_t unit, Key key) const;
 
   // The window of line `position` of the file on unit `unit`.
   std::string_view WindowOf(std::int32_t unit, std::int32_t position) const;
@@ -73,7 +76,6 @@ class WindowIndex {
 
   std::size_t max_lines_ = 0;
   std::vector<char> windows_[2];  // kWindowSize bytes per line, in order
-  std::vector<bool> can_agree_[2];
   // The windows that can agree, in the order they were first added.
   std::vector<Entry> entries_;
   // Open addressing over a power of two of cells, at most two fifths full
