@@ -79,10 +79,48 @@ const char* FindLastLf(const char* begin, const char* end) {
 
 }  // namespace
 
+namespace {
+
+// Blanks `line` after its first `count` data bytes, as far as the unit's
+// previous record into the same line can have filled it.
+void BlankAfter(Unit& input, std::span<char> line, std::size_t count) {
+  std::size_t dirty = line.size();
+  if (input.last_line == line.data()) {
+    dirty = std::max(count, input.last_length);
+  }
+  std::memset(line.data() + count, ' ', dirty - count);
+  input.last_line = line.data();
+  input.last_length = count;
+}
+
+}  // namespace
+
 bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   Unit& input = UnitOf(io, unit);
   if (input.eof) {
     return false;
+  }
+  // Most records lie whole in the bytes held, ended by LF or CR LF within
+  // the line's width: take them in one step.
+  {
+    const char* begin = input.buffer.Data() + input.pos;
+    const auto held = static_cast<std::size_t>(input.fill - input.pos);
+    const char* stop = FindLineEnd(begin, std::min(held, line.size() + 1));
+    if (stop != nullptr) {
+      const auto count = static_cast<std::size_t>(stop - begin);
+      std::size_t ending = 0;
+      if (*stop == '\n') {
+        ending = 1;
+      } else if (count + 1 < held && stop[1] == '\n') {
+        ending = 2;
+      }
+      if (ending != 0 && count <= line.size()) {
+        std::memcpy(line.data(), begin, count);
+        BlankAfter(input, line, count);
+        input.pos += static_cast<std::int32_t>(count + ending);
+        return true;
+      }
+    }
   }
   // The data: bytes up to the first CR or LF, at most line.size() of them.
   // The line is only written once the record is known to exist.
@@ -112,13 +150,7 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   }
   // Blank the rest of the line. Only what the unit's previous record put
   // into this same line can be other than blank.
-  std::size_t dirty = line.size();
-  if (input.last_line == line.data()) {
-    dirty = std::max(stored, input.last_length);
-  }
-  std::memset(line.data() + stored, ' ', dirty - stored);
-  input.last_line = line.data();
-  input.last_length = stored;
+  BlankAfter(input, line, stored);
 
   // The rest of the record: the CR of a CR LF pair, bytes after a lone CR and
   // the tail of a long line, up to and including the LF. The common endings,
