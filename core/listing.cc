@@ -126,7 +126,7 @@ void WriteListedLine(State& s, std::int32_t unit) {
     io::RAISE_FAILURE(s.io, {kFailureRange, io::Operation::kRangeCheck, "",
                              "listed line has no column to write"});
   }
-  io::WriteRecord(s.io, {" ", std::string_view(line.data(), static_cast<std::size_t>(last))});
+  io::WriteLine(s.io, std::string_view(line.data(), static_cast<std::size_t>(last)));
 }
 
 std::int32_t LASTCOL(State& s, const Line& line, std::size_t filled) {

@@ -102,4 +102,21 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   io.console.line_end_owed = true;
 }
 
+void WriteLine(Io& io, std::string_view text) {
+  Console& console = io.console;
+  if (!console.takes_blocks ||
+      text.size() + kLineEnd.size() > console.buffer.Size() - console.fill) {
+    WriteRecord(io, {" ", text});
+    return;
+  }
+  char* at = console.buffer.Data() + console.fill;
+  if (console.line_end_owed) {
+    std::memcpy(at, kLineEnd.data(), kLineEnd.size());
+    at += kLineEnd.size();
+  }
+  std::memcpy(at, text.data(), text.size());
+  console.fill = static_cast<std::size_t>(at + text.size() - console.buffer.Data());
+  console.line_end_owed = true;
+}
+
 }  // namespace vellum::io

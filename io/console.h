@@ -20,6 +20,11 @@ namespace vellum::io {
 // An empty record counts as a record of one blank: an empty line.
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts);
 
+// Writes one record made of the control blank and `text`: the console line
+// `text`. The same as WriteRecord(io, {" ", text}), on the listing's
+// busiest path.
+void WriteLine(Io& io, std::string_view text);
+
 // Writes bytes to standard output outside the record discipline (the name
 // prompt, the owed line end before it). A full device or refused access ends
 // the run with a WRITE failure.
