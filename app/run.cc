@@ -35,42 +35,40 @@ void Fail(io::Io& io, const io::Failure& failure, std::string& text) {
   Report(io, io.termination.ending, text);
 }
 
-// Ends the run as `io.termination.ending` says: the termination message or the failure
-// report, then the exit-time cleanup, which closes the units and writes the
-// owed line end. Any write of standard output that fails here makes it a
-// failed run.
-int Finish(io::Io& io, std::string& text) {
-  int status = kExitStopped;
-  if (io.termination.ending.failed) {
-    Report(io, io.termination.ending, text);
-    status = kExitFailed;
-  } else {
-    std::optional<io::Failure> refused;
-    if (io.console.line_end_owed) {
-      refused = io::PutStdout(io, io::kLineEnd);
-    }
-    if (!refused) {
-      refused = io::PutStdout(io, io::kStopMessage);
-    }
-    if (!refused) {
-      refused = io::DrainStdout(io);
-    }
-    if (refused) {
-      Fail(io, *refused, text);
-      status = kExitFailed;
-    }
-  }
-  io::CloseUnits(io);
+// Writes the owed line end, if any, then `bytes`, and empties the output
+// buffer; returns the failure met.
+std::optional<io::Failure> WriteOut(io::Io& io, std::string_view bytes) {
   std::optional<io::Failure> refused;
   if (io.console.line_end_owed) {
     refused = io::PutStdout(io, io::kLineEnd);
   }
   if (!refused) {
+    refused = io::PutStdout(io, bytes);
+  }
+  if (!refused) {
     refused = io::DrainStdout(io);
   }
-  if (refused) {
+  return refused;
+}
+
+// Ends the run as its recorded ending says: the termination message or the
+// failure report, then the exit-time cleanup, which closes the units and
+// writes the owed line end. Any write of standard output that fails here
+// makes it a failed run.
+int Finish(io::Io& io, std::string& text) {
+  io::Ending& ending = io.termination.ending;
+  int status = kExitStopped;
+  if (ending.failed) {
+    Report(io, ending, text);
+    status = kExitFailed;
+  } else if (const std::optional<io::Failure> refused = WriteOut(io, io::kStopMessage)) {
+    Fail(io, *refused, text);
+    status = kExitFailed;
+  }
+  io::CloseUnits(io);
+  if (const std::optional<io::Failure> refused = WriteOut(io, {})) {
     // The cleanup runs outside every routine: its report has no location.
-    io.termination.ending.frame_count = 0;
+    ending.frame_count = 0;
     Fail(io, *refused, text);
     status = kExitFailed;
   }
