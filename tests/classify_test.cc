@@ -11,6 +11,14 @@
 namespace vellum::testing {
 namespace {
 
+// Puts `line1` and `line2`, blank padded, in the state's line buffers.
+void SetLines(core::State& state, std::string_view line1, std::string_view line2) {
+  state.LINE1 = core::BlankLine();
+  state.LINE2 = core::BlankLine();
+  std::copy(line1.begin(), line1.end(), state.LINE1.begin());
+  std::copy(line2.begin(), line2.end(), state.LINE2.begin());
+}
+
 struct ClassifyRow {
   const char* line;
   int ignorable;
@@ -37,11 +45,7 @@ TEST(Check, ClassifiesIgnorableLines) {
   io::Io io(platform, {"vellum"});
   core::State state(io);
   for (const ClassifyRow& row : rows) {
-    state.LINE1 = core::BlankLine();
-    state.LINE2 = core::BlankLine();
-    const std::string text = row.line;
-    std::copy(text.begin(), text.end(), state.LINE1.begin());
-    std::copy(text.begin(), text.end(), state.LINE2.begin());
+    SetLines(state, row.line, row.line);
     std::int32_t result = -1;
     core::CHECK(state, result, 1);
     EXPECT_EQ(result, row.ignorable) << "file1: '" << row.line << "'";
@@ -77,10 +81,7 @@ TEST(Compar, AgreesOnTheWindowWhenLine1IsSignificant) {
   io::Io io(platform, {"vellum"});
   core::State state(io);
   for (const Row& row : rows) {
-    state.LINE1 = core::BlankLine();
-    state.LINE2 = core::BlankLine();
-    std::copy(row.line1.begin(), row.line1.end(), state.LINE1.begin());
-    std::copy(row.line2.begin(), row.line2.end(), state.LINE2.begin());
+    SetLines(state, row.line1, row.line2);
     core::COMPAR(state);
     EXPECT_EQ(state.MATCH, row.match) << "'" << row.line1 << "' / '" << row.line2 << "'";
   }
