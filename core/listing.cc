@@ -69,10 +69,10 @@ void Relist(State& s, io::RoutineFrame& frame, std::int32_t unit, std::int32_t c
 void BackToBlockStart(State& s, io::RoutineFrame& frame, std::int32_t unit) {
   const std::int32_t shift = ForUnit(unit, 0, 35);
   const std::int32_t npos = NposOf(s, unit);
-  for (std::int32_t n = 0; n < npos; ++n) {
+  if (npos > 0) {
     frame.At(449 + shift);
     frame.At(450 + shift);
-    io::BACKSPACE_INPUT(s.io, unit);
+    io::BackspaceRecords(s.io, unit, npos);
   }
   if (EofOf(s, unit) == 1) {
     frame.At(452 + shift);
@@ -93,9 +93,7 @@ void ListUnsynchronised(State& s, std::int32_t back1, std::int32_t back2, std::i
   std::int32_t ISKIP = 0;
   const auto list = [&](std::int32_t unit, std::int32_t back, std::int32_t count) {
     Line& line = LineOf(s, unit);
-    for (std::int32_t n = 0; n < back; ++n) {
-      io::BACKSPACE_INPUT(s.io, unit);
-    }
+    io::BackspaceRecords(s.io, unit, back);
     for (std::int32_t n = 0; n < count && io::READ_RECORD(s.io, unit, line); ++n) {
       CHECK(s, ISKIP, unit);
       if (ISKIP == 0) {

@@ -100,10 +100,7 @@ void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
   if (read == position) {
     return;
   }
-  const std::int32_t back = read - position + (reload ? 1 : 0);
-  for (std::int32_t n = 0; n < back; ++n) {
-    io::BACKSPACE_INPUT(s_.io, unit);
-  }
+  io::BackspaceRecords(s_.io, unit, read - position + (reload ? 1 : 0));
   if (reload) {
     ReadAsREAD(s_, unit);
   }

@@ -39,8 +39,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string line(kWidth, '#');
   for (int step = 0; step < 64; ++step) {
     if ((operations >> step) & 1) {
-      vellum::io::BACKSPACE_INPUT(io, 1);
-      model.Back();
+      // A run of moves back is made in one call when it is longer than one.
+      int count = 1;
+      while (step + 1 < 64 && ((operations >> (step + 1)) & 1)) {
+        ++count;
+        ++step;
+      }
+      if (count == 1) {
+        vellum::io::BACKSPACE_INPUT(io, 1);
+      } else {
+        vellum::io::BackspaceRecords(io, 1, count);
+      }
+      for (int n = 0; n < count; ++n) {
+        model.Back();
+      }
       continue;
     }
     const bool got = vellum::io::READ_RECORD(io, 1, {line.data(), line.size()});

@@ -37,6 +37,10 @@ inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char>
 // run (BACKSPACE, 6500).
 void BACKSPACE_INPUT(Io& io, std::int32_t unit);
 
+// Moves unit `unit` back `count` records, exactly as `count` calls of
+// BACKSPACE_INPUT would, reading each earlier block at most once.
+void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count);
+
 }  // namespace vellum::io
 
 #endif  // VELLUM_IO_RECORDS_H_

@@ -52,6 +52,7 @@ class RecordReader {
     return {line_.data(), line_.size()};
   }
   void Back() { BACKSPACE_INPUT(io_, 1); }
+  void Back(std::int64_t count) { BackspaceRecords(io_, 1, count); }
   std::string Buffer() const { return {line_.data(), line_.size()}; }
   std::int64_t Reads() const { return platform_.reads; }
   // The report of the failure that ended the run.
@@ -225,8 +226,12 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
     testing::RecordModel model(bytes, kWidth);
     for (int step = 0; step < 400; ++step) {
       if (random() % 3 == 0) {
-        reader.Back();
-        model.Back();
+        // Mostly one record back, else many at once.
+        const auto count = static_cast<std::int64_t>(random() % 4 == 0 ? random() % 200 : 1);
+        reader.Back(count);
+        for (std::int64_t n = 0; n < count; ++n) {
+          model.Back();
+        }
       } else {
         ASSERT_EQ(reader.Read(), model.Read()) << "trial " << trial << " step " << step;
       }
