@@ -4,6 +4,7 @@
 #include "core/classify.h"
 #include "core/listing.h"
 #include "core/nuls.h"
+#include "core/record_run.h"
 #include "core/resync.h"
 #include "io/common_records.h"
 #include "io/console.h"
@@ -13,8 +14,6 @@
 
 namespace vellum::core {
 namespace {
-
-bool CountsAsLine(std::string_view data) { return !IsIgnorableText(data); }
 
 // Reads lines of `unit` until a significant one or the end of the file,
 // blanking NULs and classifying each line read, the one at the end included.
@@ -111,8 +110,11 @@ void MAIN(State& s) {
     if (s.limits.skip_common_runs) {
       // Lines both files hold alike would pass one pair a pass without a
       // word; take them in one step, counting their passes.
-      pass += static_cast<std::int32_t>(
-          io::SkipCommonRecords(s.io, s.limits.passes - pass, &CountsAsLine, s.LINE1, s.LINE2));
+      const RecordRun run = MeasureRecordRun(io::HeldAlike(s.io), s.limits.passes - pass);
+      if (run.size > 0) {
+        io::PassHeldAlike(s.io, run.size, run.last, s.LINE1, s.LINE2);
+        pass += static_cast<std::int32_t>(run.counted);
+      }
     }
     main.At(122);
     s.NPOS1 = 1;

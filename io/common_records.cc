@@ -1,7 +1,8 @@
-// The run of records both units hold alike.
+// The bytes both units hold alike.
 #include "io/common_records.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace vellum::io {
@@ -9,11 +10,25 @@ namespace {
 
 constexpr std::size_t kCompareChunk = 256;
 
-// Length of the common prefix of a and b, both `size` bytes long.
+// Length of the common prefix of a and b, both `size` bytes long: whole
+// chunks, then words, then bytes.
 std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
   std::size_t same = 0;
   while (same + kCompareChunk <= size && std::memcmp(a + same, b + same, kCompareChunk) == 0) {
     same += kCompareChunk;
+  }
+  for (;;) {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    if (same + sizeof(x) > size) {
+      break;
+    }
+    std::memcpy(&x, a + same, sizeof(x));
+    std::memcpy(&y, b + same, sizeof(y));
+    if (x != y) {
+      break;
+    }
+    same += sizeof(x);
   }
   while (same < size && a[same] == b[same]) {
     ++same;
@@ -31,50 +46,31 @@ void FillLine(Unit& input, std::span<char> line, std::string_view data) {
 
 }  // namespace
 
-std::int64_t SkipCommonRecords(Io& io, std::int64_t max_counted, RecordCounts counts,
-                               std::span<char> line1, std::span<char> line2) {
-  Unit& first = UnitOf(io, kUnit1);
-  Unit& second = UnitOf(io, kUnit2);
-  if (first.eof || second.eof || max_counted <= 0) {
-    return 0;
+std::string_view HeldAlike(Io& io) {
+  const Unit& first = UnitOf(io, kUnit1);
+  const Unit& second = UnitOf(io, kUnit2);
+  if (first.eof || second.eof) {
+    return {};
   }
   const char* a = first.buffer.Data() + first.pos;
   const char* b = second.buffer.Data() + second.pos;
   std::size_t size = std::min(static_cast<std::size_t>(first.fill - first.pos),
                               static_cast<std::size_t>(second.fill - second.pos));
   size = CommonPrefix(a, b, size);
-  // A line holding a NUL is reported when read, so the run ends before it.
   if (const void* nul = std::memchr(a, '\0', size)) {
     size = static_cast<std::size_t>(static_cast<const char*>(nul) - a);
   }
-  const std::size_t width = std::min(line1.size(), line2.size());
-  std::int64_t counted = 0;
-  std::size_t done = 0;  // bytes of whole records passed over
-  std::string_view last;
-  while (done < size) {
-    const char* start = a + done;
-    const char* lf = static_cast<const char*>(std::memchr(start, '\n', size - done));
-    if (lf == nullptr) {
-      break;
-    }
-    std::string_view data(start, std::min(static_cast<std::size_t>(lf - start), width));
-    data = data.substr(0, data.find('\r'));
-    if (counts(data)) {
-      if (counted + 1 >= max_counted) {
-        break;
-      }
-      ++counted;
-    }
-    last = data;
-    done = static_cast<std::size_t>(lf - a) + 1;
-  }
-  if (done > 0) {
-    first.pos += static_cast<std::int32_t>(done);
-    second.pos += static_cast<std::int32_t>(done);
-    FillLine(first, line1, last);
-    FillLine(second, line2, last);
-  }
-  return counted;
+  return {a, size};
+}
+
+void PassHeldAlike(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
+                   std::span<char> line2) {
+  Unit& first = UnitOf(io, kUnit1);
+  Unit& second = UnitOf(io, kUnit2);
+  first.pos += static_cast<std::int32_t>(size);
+  second.pos += static_cast<std::int32_t>(size);
+  FillLine(first, line1, last);
+  FillLine(second, line2, last);
 }
 
 }  // namespace vellum::io
