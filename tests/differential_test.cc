@@ -57,6 +57,9 @@ class LineMaker {
         return std::string(25, ' ') + "x";  // agrees with a blank line of file2
       case 8:
         return std::string(310, static_cast<char>('K' + Pick(2)));
+      case 9:  // a blank or a marker, blanks, then something or nothing
+        return std::string(1, " Cc!"[Pick(4)]) + std::string(Pick(3), ' ') +
+               (Pick(2) == 0 ? "" : "x");
       default:
         return std::string(1, static_cast<char>('A' + Pick(alphabet_)));
     }
