@@ -37,9 +37,6 @@ WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::s
     throw std::bad_alloc();
   }
   cell_mask_ = count - 1;
-  for (std::size_t side = 0; side < 2; ++side) {
-    windows_[side].reserve(max_lines_ * kWindowSize);
-  }
   entries_.reserve(most_entries);
 }
 
@@ -48,9 +45,8 @@ void WindowIndex::Clear() {
     table_[entry.cell] = 0;
   }
   entries_.clear();
-  for (std::size_t side = 0; side < 2; ++side) {
-    windows_[side].clear();
-  }
+  count_[0] = 0;
+  count_[1] = 0;
 }
 
 std::uint64_t WindowIndex::Hash(std::string_view window) {
@@ -70,18 +66,7 @@ std::uint64_t WindowIndex::Hash(std::string_view window) {
   return h ^ (h >> 29);
 }
 
-std::string_view WindowIndex::WindowOf(std::int32_t unit, std::int32_t position) const {
-  const std::vector<char>& windows = windows_[Side(unit)];
-  return {windows.data() + static_cast<std::size_t>(position - 1) * kWindowSize, kWindowSize};
-}
-
-std::string_view WindowIndex::WindowOf(const Entry& entry) const {
-  return entry.first[0] != 0 ? WindowOf(1, entry.first[0]) : WindowOf(2, entry.first[1]);
-}
-
-std::int32_t WindowIndex::Count(std::int32_t unit) const {
-  return static_cast<std::int32_t>(windows_[Side(unit)].size() / kWindowSize);
-}
+std::int32_t WindowIndex::Count(std::int32_t unit) const { return count_[Side(unit)]; }
 
 std::uint32_t WindowIndex::Tag(std::uint64_t hash) const {
   return static_cast<std::uint32_t>(hash >> 32) & ~EntryMask();
@@ -99,7 +84,7 @@ std::uint32_t WindowIndex::Find(std::string_view window, std::uint64_t hash,
     }
     if ((held & ~EntryMask()) == tag) {
       const std::uint32_t number = held & EntryMask();
-      if (std::memcmp(WindowOf(entries_[number - 1]).data(), window.data(), kWindowSize) == 0) {
+      if (std::memcmp(entries_[number - 1].window, window.data(), kWindowSize) == 0) {
         *cell = at;
         return number;
       }
@@ -115,21 +100,19 @@ const WindowIndex::Entry* WindowIndex::Find(std::string_view window) const {
 }
 
 WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bool can_agree) {
-  std::vector<char>& windows = windows_[Side(unit)];
-  // Within the reserved room: the bytes are copied, never reallocated.
-  const std::size_t end = windows.size();
-  windows.resize(end + kWindowSize);
-  std::memcpy(windows.data() + end, window.data(), kWindowSize);
+  const std::size_t side = Side(unit);
+  const std::int32_t position = ++count_[side];
   if (!can_agree) {
     return 0;
   }
-  const std::int32_t position = Count(unit);
-  const std::size_t side = Side(unit);
   std::size_t cell = 0;
   const std::uint64_t hash = Hash(window);
   std::uint32_t number = Find(window, hash, &cell);
   if (number == 0) {
-    entries_.push_back(Entry{{0, 0}, {0, 0}, static_cast<std::uint32_t>(cell)});
+    // Within the reserved room: entries are added, never reallocated.
+    Entry& added =
+        entries_.emplace_back(Entry{{0, 0}, {0, 0}, static_cast<std::uint32_t>(cell), {}});
+    std::memcpy(added.window, window.data(), kWindowSize);
     number = static_cast<std::uint32_t>(entries_.size());
     table_[cell] = Tag(hash) | number;
   }

@@ -33,8 +33,8 @@ class WindowIndex {
   // Adds the next line of the file on unit `unit` (1 or 2), whose `window` is
   // kWindowSize bytes long: its block position is one more than the last
   // added for that file, and at most max_lines are added. Only lines with
-  // `can_agree` set are found by First and Last; the window of every line
-  // is kept. Returns the key of the line's window.
+  // `can_agree` set are found by First and Last. Returns the key of the
+  // line's window.
   Key Add(std::int32_t unit, std::string_view window, bool can_agree);
 
   // The smallest and the largest block position of the file on unit `unit` whose line
@@ -45,26 +45,22 @@ class WindowIndex {
   std::int32_t First(std::int32_t unit, Key key) const;
   std::int32_t Last(std::int32_t unit, Key key) const;
 
-  // The window of line `position` of the file on unit `unit`.
-  std::string_view WindowOf(std::int32_t unit, std::int32_t position) const;
-
   // Lines added for unit `unit` since the last Clear.
   std::int32_t Count(std::int32_t unit) const;
 
  private:
-  // The lines that carry one window; the window itself is read from the
-  // first line of file1 that carries it, or else of file2.
+  // A window that can agree and the lines that carry it.
   struct Entry {
     std::int32_t first[2];
     std::int32_t last[2];
     std::uint32_t cell;  // its cell in the table
+    char window[kWindowSize];
   };
   struct Free {
     void operator()(void* memory) const;
   };
 
   static std::uint64_t Hash(std::string_view window);
-  std::string_view WindowOf(const Entry& entry) const;
   std::uint32_t EntryMask() const { return (std::uint32_t{1} << entry_bits_) - 1; }
   // The bits of a cell above the entry's number, from the window's hash.
   std::uint32_t Tag(std::uint64_t hash) const;
@@ -75,7 +71,7 @@ class WindowIndex {
   const Entry* Find(std::string_view window) const;
 
   std::size_t max_lines_ = 0;
-  std::vector<char> windows_[2];  // kWindowSize bytes per line, in order
+  std::int32_t count_[2] = {0, 0};  // lines added for each file
   // The windows that can agree, in the order they were first added.
   std::vector<Entry> entries_;
   // Open addressing over a power of two of cells, at most two fifths full
