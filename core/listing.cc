@@ -118,7 +118,7 @@ void WriteSeparator(State& s) { io::WriteRecord(s.io, {View(kSeparatorRecord)});
 
 void WriteListedLine(State& s, std::int32_t unit) {
   const Line& line = LineOf(s, unit);
-  const std::int32_t last = LASTCOL(s, line, io::FilledLength(s.io, unit, line));
+  const std::int32_t last = LASTCOL(line, io::FilledLength(s.io, unit, line));
   if (last < 1 || last > kLineWidth) {
     // Only significant lines are listed, and those are never all blank.
     io::RAISE_FAILURE(s.io, {kFailureRange, io::Operation::kRangeCheck, "",
@@ -127,12 +127,8 @@ void WriteListedLine(State& s, std::int32_t unit) {
   io::WriteLine(s.io, std::string_view(line.data(), static_cast<std::size_t>(last)));
 }
 
-std::int32_t LASTCOL(State& s, const Line& line, std::size_t filled) {
-  io::RoutineFrame frame(s.io, "LASTCOL", 517);
-  frame.At(523);
-  const std::size_t length = TrimmedLength({line.data(), std::min(filled, line.size())});
-  frame.At(531);
-  return static_cast<std::int32_t>(length);
+std::int32_t LASTCOL(const Line& line, std::size_t filled) {
+  return static_cast<std::int32_t>(TrimmedLength({line.data(), std::min(filled, line.size())}));
 }
 
 void PRINT(State& s) {

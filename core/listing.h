@@ -21,7 +21,7 @@ void PRINT(State& s);
 // The last non-blank column of `line`, 0 for an all-blank line. Only its
 // first `filled` bytes can be other than blank: past what its last record
 // filled, a line buffer is blank.
-std::int32_t LASTCOL(State& s, const Line& line, std::size_t filled);
+std::int32_t LASTCOL(const Line& line, std::size_t filled);
 
 // Lists a block the search could not resynchronise within `depth` lines of
 // each file, so that no line is passed over without a word: a notice, the
