@@ -90,10 +90,6 @@ const char* FindNthLastLf(const char* begin, const char* end, std::int64_t* want
   return nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 // Blanks `line` after its first `count` data bytes, as far as the unit's
 // previous record into the same line can have filled it.
 void BlankAfter(Unit& input, std::span<char> line, std::size_t count) {
@@ -106,13 +102,73 @@ void BlankAfter(Unit& input, std::span<char> line, std::size_t count) {
   input.last_length = count;
 }
 
-}  // namespace
+#if defined(__SSE2__)
+// Bytes the quick read looks at: four 16-byte chunks.
+constexpr std::size_t kQuickBytes = 64;
 
-bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
-  Unit& input = UnitOf(io, unit);
-  if (input.eof) {
+// A mask of the CRs and LFs among the 16 bytes at `at`, bit n for byte n.
+std::uint64_t LineEnds16(const char* at) {
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')),
+                                    _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')));
+  return static_cast<unsigned>(_mm_movemask_epi8(ends));
+}
+
+// Takes a record held whole whose LF or CR LF ends it within its first
+// kQuickBytes, the commonest kind, writing the line's first kQuickBytes in
+// one pass: each byte is the record's or a blank. Returns false, having
+// changed nothing, for any other record. The read buffer must have
+// kQuickBytes from the position on; past the bytes held they are not
+// looked at.
+bool TakeShortRecord(Unit& input, std::span<char> line) {
+  const auto pos = static_cast<std::size_t>(input.pos);
+  if (input.buffer.Size() - pos < kQuickBytes || line.size() < kQuickBytes) {
     return false;
   }
+  const char* begin = input.buffer.Data() + pos;
+  const auto held = static_cast<std::size_t>(input.fill) - pos;
+  std::uint64_t ends = LineEnds16(begin) | LineEnds16(begin + 16) << 16 |
+                       LineEnds16(begin + 32) << 32 | LineEnds16(begin + 48) << 48;
+  if (held < kQuickBytes) {
+    ends &= (std::uint64_t{1} << held) - 1;
+  }
+  if (ends == 0) {
+    return false;
+  }
+  const auto count = static_cast<std::size_t>(__builtin_ctzll(ends));
+  std::size_t ending = 1;
+  if (begin[count] == '\r') {
+    if (count + 1 >= held || begin[count + 1] != '\n') {
+      return false;
+    }
+    ending = 2;
+  }
+  const __m128i blanks = _mm_set1_epi8(' ');
+  const __m128i limit = _mm_set1_epi8(static_cast<char>(count));
+  __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  for (std::size_t at = 0; at < kQuickBytes; at += 16) {
+    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at));
+    const __m128i keep = _mm_cmplt_epi8(index, limit);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(line.data() + at),
+                     _mm_or_si128(_mm_and_si128(keep, data), _mm_andnot_si128(keep, blanks)));
+    index = _mm_add_epi8(index, _mm_set1_epi8(16));
+  }
+  // Past its first kQuickBytes the line only needs blanking as far as the
+  // unit's previous record into it went.
+  const std::size_t dirty = input.last_line == line.data() ? input.last_length : line.size();
+  if (dirty > kQuickBytes) {
+    std::memset(line.data() + kQuickBytes, ' ', dirty - kQuickBytes);
+  }
+  input.last_line = line.data();
+  input.last_length = count;
+  input.pos += static_cast<std::int32_t>(count + ending);
+  return true;
+}
+#endif
+
+// Reads the next record of `input` into `line` as READ_RECORD does, its
+// end of file not yet met.
+bool ReadAnyRecord(Io& io, Unit& input, std::span<char> line) {
   // Most records lie whole in the bytes held, ended by LF or CR LF within
   // the line's width: take them in one step.
   {
@@ -191,6 +247,21 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
     input.pos = input.fill;
   }
   return true;
+}
+
+}  // namespace
+
+bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
+  Unit& input = UnitOf(io, unit);
+  if (input.eof) {
+    return false;
+  }
+#if defined(__SSE2__)
+  if (TakeShortRecord(input, line)) {
+    return true;
+  }
+#endif
+  return ReadAnyRecord(io, input, line);
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit) { BackspaceRecords(io, unit, 1); }
