@@ -2,6 +2,8 @@
 #include "core/classify.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "io/records.h"
 #include "io/termination.h"
@@ -21,6 +23,24 @@ bool WindowInLine(std::int32_t first, std::int32_t last) {
 
 }  // namespace
 
+const char* SkipBlanks(const char* p, const char* end) {
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, p, sizeof(word));
+      if (const std::uint64_t other = word ^ kBlanks; other != 0) {
+        return p + std::countr_zero(other) / 8;
+      }
+      p += 8;
+    }
+  }
+  while (p < end && *p == ' ') {
+    ++p;
+  }
+  return p;
+}
+
 bool IsIgnorableText(std::string_view text) {
   // Every ignorable line begins with a blank or a marker, which settles most
   // lines at their first byte.
@@ -31,10 +51,13 @@ bool IsIgnorableText(std::string_view text) {
   if (first != ' ' && first != 'C' && first != 'c' && first != '!') {
     return false;
   }
-  if (first == ' ' && text.size() >= kBanner.size() && text.substr(0, kBanner.size()) == kBanner) {
+  const char* end = text.data() + text.size();
+  const char* mark = SkipBlanks(text.data() + 1, end);
+  if (mark == end) {
     return true;
   }
-  return AllBlank(text.substr(1));
+  return first == ' ' && static_cast<std::size_t>(mark - text.data()) == kBannerMark &&
+         text.starts_with(kBanner);
 }
 
 bool BlankPaddedEqual(std::string_view a, std::string_view b) {

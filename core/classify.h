@@ -26,6 +26,14 @@ void COMPAR(State& s);
 // the banner in its first 25 columns, all blank, or a lone marker.
 bool IsIgnorableText(std::string_view text);
 
+// The first byte other than a blank in [p, end), or `end`.
+const char* SkipBlanks(const char* p, const char* end);
+
+// Where the banner has its first byte other than a blank after column 1: a
+// line that begins with the banner has its own there too.
+inline constexpr std::size_t kBannerMark = kBanner.find_first_not_of(' ', 1);
+static_assert(kBanner.front() == ' ' && kBannerMark != std::string_view::npos);
+
 // Equality of two strings when the shorter is taken as padded with blanks.
 bool BlankPaddedEqual(std::string_view a, std::string_view b);
 

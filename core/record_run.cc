@@ -9,34 +9,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/classify.h"
 #include "core/core_constants.h"
 
 namespace vellum::core {
 namespace {
-
-// Where the banner has its first byte other than a blank after column 1: a
-// line that begins with the banner has its own there too.
-constexpr std::size_t kBannerMark = kBanner.find_first_not_of(' ', 1);
-static_assert(kBanner.front() == ' ' && kBannerMark != std::string_view::npos);
-
-// The first byte other than a blank in [p, end), or `end`; eight at a time.
-const char* SkipBlanks(const char* p, const char* end) {
-  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
-  if constexpr (std::endian::native == std::endian::little) {
-    while (end - p >= 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, p, sizeof(word));
-      if (const std::uint64_t other = word ^ kBlanks; other != 0) {
-        return p + std::countr_zero(other) / 8;
-      }
-      p += 8;
-    }
-  }
-  while (p < end && *p == ' ') {
-    ++p;
-  }
-  return p;
-}
 
 // Whether the record [start, lf), ended by the LF at `lf`, counts as a line:
 // IsIgnorableText of its data (its bytes before the first CR, at most a
