@@ -2,8 +2,6 @@
 #include "core/classify.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 #include "io/records.h"
 #include "io/termination.h"
@@ -23,23 +21,22 @@ bool WindowInLine(std::int32_t first, std::int32_t last) {
 
 }  // namespace
 
-const char* SkipBlanks(const char* p, const char* end) {
-  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
-  if constexpr (std::endian::native == std::endian::little) {
-    while (end - p >= 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, p, sizeof(word));
-      if (const std::uint64_t other = word ^ kBlanks; other != 0) {
-        return p + std::countr_zero(other) / 8;
-      }
-      p += 8;
-    }
+namespace {
+
+// IsIgnorableText for a line that begins with a blank or a marker: all
+// blank after it, or the banner. Kept out of line, so that the test of the
+// first byte stays light.
+[[gnu::noinline]] bool IsIgnorableMarked(std::string_view text) {
+  const char* end = text.data() + text.size();
+  const char* mark = SkipBlanks(text.data() + 1, end);
+  if (mark == end) {
+    return true;
   }
-  while (p < end && *p == ' ') {
-    ++p;
-  }
-  return p;
+  return text.front() == ' ' && static_cast<std::size_t>(mark - text.data()) == kBannerMark &&
+         text.starts_with(kBanner);
 }
+
+}  // namespace
 
 bool IsIgnorableText(std::string_view text) {
   // Every ignorable line begins with a blank or a marker, which settles most
@@ -51,13 +48,7 @@ bool IsIgnorableText(std::string_view text) {
   if (first != ' ' && first != 'C' && first != 'c' && first != '!') {
     return false;
   }
-  const char* end = text.data() + text.size();
-  const char* mark = SkipBlanks(text.data() + 1, end);
-  if (mark == end) {
-    return true;
-  }
-  return first == ' ' && static_cast<std::size_t>(mark - text.data()) == kBannerMark &&
-         text.starts_with(kBanner);
+  return IsIgnorableMarked(text);
 }
 
 bool BlankPaddedEqual(std::string_view a, std::string_view b) {

@@ -7,7 +7,9 @@
 #ifndef VELLUM_CORE_CLASSIFY_H_
 #define VELLUM_CORE_CLASSIFY_H_
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "core/state.h"
@@ -26,8 +28,25 @@ void COMPAR(State& s);
 // the banner in its first 25 columns, all blank, or a lone marker.
 bool IsIgnorableText(std::string_view text);
 
-// The first byte other than a blank in [p, end), or `end`.
-const char* SkipBlanks(const char* p, const char* end);
+// The first byte other than a blank in [p, end), or `end`; a word at a
+// time.
+inline const char* SkipBlanks(const char* p, const char* end) {
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, p, sizeof(word));
+      if (const std::uint64_t other = word ^ kBlanks; other != 0) {
+        return p + std::countr_zero(other) / 8;
+      }
+      p += 8;
+    }
+  }
+  while (p < end && *p == ' ') {
+    ++p;
+  }
+  return p;
+}
 
 // Where the banner has its first byte other than a blank after column 1: a
 // line that begins with the banner has its own there too.

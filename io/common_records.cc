@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vellum::io {
 namespace {
@@ -11,25 +14,22 @@ namespace {
 constexpr std::size_t kCompareChunk = 256;
 
 // Length of the common prefix of a and b, both `size` bytes long: whole
-// chunks, then words, then bytes.
+// chunks, then 16 bytes at a time where the processor allows, then bytes.
 std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
   std::size_t same = 0;
   while (same + kCompareChunk <= size && std::memcmp(a + same, b + same, kCompareChunk) == 0) {
     same += kCompareChunk;
   }
-  for (;;) {
-    std::uint64_t x = 0;
-    std::uint64_t y = 0;
-    if (same + sizeof(x) > size) {
-      break;
+#if defined(__SSE2__)
+  for (; same + 16 <= size; same += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + same));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + same));
+    const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+    if (equal != 0xFFFFU) {
+      return same + static_cast<std::size_t>(__builtin_ctz(~equal));
     }
-    std::memcpy(&x, a + same, sizeof(x));
-    std::memcpy(&y, b + same, sizeof(y));
-    if (x != y) {
-      break;
-    }
-    same += sizeof(x);
   }
+#endif
   while (same < size && a[same] == b[same]) {
     ++same;
   }

@@ -167,8 +167,9 @@ bool TakeShortRecord(Unit& input, std::span<char> line) {
 #endif
 
 // Reads the next record of `input` into `line` as READ_RECORD does, its
-// end of file not yet met.
-bool ReadAnyRecord(Io& io, Unit& input, std::span<char> line) {
+// end of file not yet met. Kept out of line, so that the quick path stays
+// light.
+[[gnu::noinline]] bool ReadAnyRecord(Io& io, Unit& input, std::span<char> line) {
   // Most records lie whole in the bytes held, ended by LF or CR LF within
   // the line's width: take them in one step.
   {
