@@ -267,17 +267,12 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit) { BackspaceRecords(io, unit, 1); }
 
-void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
-  Unit& input = UnitOf(io, unit);
-  if (count <= 0) {
-    return;
-  }
-  if (input.eof) {
-    input.eof = false;
-    if (--count == 0) {
-      return;
-    }
-  }
+namespace {
+
+// Moves `input` back `count` records, its end-of-file flag clear, reading
+// earlier blocks as needed. Kept out of line, so that moving back within
+// the bytes held stays light.
+[[gnu::noinline]] void BackspaceThroughBlocks(Io& io, Unit& input, std::int64_t count) {
   std::int64_t held_start = input.end_offset - input.fill;  // file offset of buffer[0]
   if (held_start + input.pos == 0) {
     return;
@@ -316,6 +311,32 @@ void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
     held_start = block_start;
     scan_end = input.fill;
   }
+}
+
+}  // namespace
+
+void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
+  Unit& input = UnitOf(io, unit);
+  if (count <= 0) {
+    return;
+  }
+  if (input.eof) {
+    input.eof = false;
+    if (--count == 0) {
+      return;
+    }
+  }
+  // Most moves stay within the bytes held: past the byte that ended the
+  // record last read, the LFs wanted are all there.
+  if (input.pos > 0) {
+    std::int64_t wanted = count;
+    const char* base = input.buffer.Data();
+    if (const char* lf = FindNthLastLf(base, base + input.pos - 1, &wanted)) {
+      input.pos = static_cast<std::int32_t>(lf - base) + 1;
+      return;
+    }
+  }
+  BackspaceThroughBlocks(io, input, count);
 }
 
 }  // namespace vellum::io
