@@ -45,7 +45,7 @@ bool IsIgnorableText(std::string_view text) {
     return true;
   }
   const char first = text.front();
-  if (first != ' ' && first != 'C' && first != 'c' && first != '!') {
+  if (!MayBeginIgnorable(first)) {
     return false;
   }
   return IsIgnorableMarked(text);

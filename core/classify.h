@@ -28,6 +28,12 @@ void COMPAR(State& s);
 // the banner in its first 25 columns, all blank, or a lone marker.
 bool IsIgnorableText(std::string_view text);
 
+// Whether a line beginning with `first` can be ignorable: only a blank or
+// a comment marker in column 1 can begin one that is not empty.
+inline bool MayBeginIgnorable(char first) {
+  return first == ' ' || first == 'C' || first == 'c' || first == '!';
+}
+
 // The first byte other than a blank in [p, end), or `end`; a word at a
 // time.
 inline const char* SkipBlanks(const char* p, const char* end) {

@@ -20,7 +20,7 @@ namespace {
 // line's width) is false.
 bool RecordCounts(const char* start, const char* lf) {
   const char first = *start;
-  if (first != ' ' && first != 'C' && first != 'c' && first != '!') {
+  if (!MayBeginIgnorable(first)) {
     return first != '\r' && start != lf;
   }
   // A blank or a marker in column 1 counts only with something other than
