@@ -5,7 +5,9 @@ Generates the workloads in a temporary folder, runs every tool on each of
 them alternately, several times, and prints the median wall time, the
 throughput (both files' bytes per second), the peak resident memory and the
 ratio of vellum's time to diff's and to the workload's floor: the lockstep
-loop, or cat of both files (the read limit) on identical files. W0 times
+loop, or cat of both files (the read limit) on identical files, where
+read_compare also shows the least a comparer that reads its files must do
+(read, compare the blocks, count the line ends). W0 times
 many whole runs on the two example files, start-up included. Every tool
 writes its output to a file.
 
@@ -159,7 +161,8 @@ def main():
 
     vellum = os.path.abspath(os.path.join(args.build, "vellum"))
     lockstep = os.path.abspath(os.path.join(args.build, "vellum_lockstep"))
-    for program in (vellum, lockstep):
+    read_compare = os.path.abspath(os.path.join(args.build, "vellum_read_compare"))
+    for program in (vellum, lockstep, read_compare):
         if not os.access(program, os.X_OK):
             sys.exit(f"{program} not found: build with cmake --preset release && "
                      "cmake --build --preset release")
@@ -182,6 +185,7 @@ def main():
             floor = "lockstep"
             if name.startswith("W1"):
                 tools["cat"] = ["cat", a, b]
+                tools["readcmp"] = [read_compare, a, b]
                 floor = "cat"
             times = {tool: [] for tool in tools}
             memory = {tool: 0 for tool in tools}
@@ -200,7 +204,7 @@ def main():
             for tool in tools:
                 median = statistics.median(times[tool])
                 ratio = (f"{median / diff_median:8.3f} {median / floor_median:8.3f}"
-                         if tool == "vellum" else "")
+                         if tool in ("vellum", "readcmp") else "")
                 print(f"{name:30} {tool:9} {median:9.3f} {size / MB / median:8.0f} "
                       f"{memory[tool] / 1000:8.1f} {ratio}", flush=True)
     finally:
