@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "io/io.h"
 
@@ -29,6 +30,13 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char> line) {
   const Unit& held = UnitOf(io, unit);
   return held.last_line == line.data() ? std::min(held.last_length, line.size()) : line.size();
+}
+
+// The bytes unit `unit`'s read buffer holds beyond its position: the next
+// records, as far as they are held. Valid until the unit is read or moved.
+inline std::string_view HeldAhead(Io& io, std::int32_t unit) {
+  const Unit& held = UnitOf(io, unit);
+  return {held.buffer.Data() + held.pos, static_cast<std::size_t>(held.fill - held.pos)};
 }
 
 // Moves unit `unit` back one record, so that the next READ_RECORD returns the

@@ -101,6 +101,19 @@ class LineMaker {
     return edited;
   }
 
+  // `lines` lines found nowhere else but in lines of the same `kind`, then
+  // `rest`.
+  static std::string Distinct(char kind, std::size_t lines, const std::string& rest) {
+    std::string bytes;
+    for (std::size_t i = 0; i < lines; ++i) {
+      bytes += kind;
+      bytes += std::to_string(i);
+      bytes += '\n';
+    }
+    bytes += rest;
+    return bytes;
+  }
+
   void SetAlphabet(std::uint32_t size) { alphabet_ = size; }
   std::uint32_t Pick(std::uint32_t n) { return static_cast<std::uint32_t>(random_() % n); }
 
@@ -115,8 +128,13 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
   int compared = 0;
   for (int trial = 0; trial < 6000; ++trial) {
     maker.SetAlphabet(2 + maker.Pick(6));
-    const std::string file1 = maker.File(maker.Pick(40));
-    const std::string file2 = maker.Pick(3) == 0 ? maker.File(maker.Pick(40)) : maker.Edit(file1);
+    std::string file1 = maker.File(maker.Pick(40));
+    std::string file2 = maker.Pick(3) == 0 ? maker.File(maker.Pick(40)) : maker.Edit(file1);
+    if (maker.Pick(30) == 0) {
+      // A deep search, its index well filled.
+      file1 = LineMaker::Distinct('a', 60 + maker.Pick(80), file1);
+      file2 = LineMaker::Distinct('b', 60 + maker.Pick(80), file2);
+    }
     Seams fast;
     fast.read_block = 1 + static_cast<std::int32_t>(maker.Pick(3) == 0 ? maker.Pick(40) : 4096);
     if (maker.Pick(3) == 0) {
