@@ -1,7 +1,6 @@
 // The floor for this kind of work: reads two files in 64 KiB blocks, finds
 // line ends with memchr and compares the first 25 bytes of each pair of
 // lines (a shorter line padded with blanks). Prints how many pairs differ.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,14 +8,16 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/file_pair.h"
+
 namespace {
 
-constexpr std::size_t kBlock = 64 * 1024;
+using vellum::bench::kReadBlock;
 constexpr std::size_t kWindow = 25;
 
 class Lines {
  public:
-  explicit Lines(int fd) : fd_(fd), buffer_(2 * kBlock) {}
+  explicit Lines(int fd) : fd_(fd), buffer_(2 * kReadBlock) {}
 
   // The first kWindow bytes of the next line, blank padded; false at the end.
   bool Next(char* window) {
@@ -36,11 +37,11 @@ class Lines {
         return true;
       }
       // Keep the partial line; very long lines keep only their first block.
-      const std::size_t partial = std::min(fill_ - pos_, kBlock);
+      const std::size_t partial = std::min(fill_ - pos_, kReadBlock);
       std::memmove(buffer_.data(), begin, partial);
       pos_ = 0;
       fill_ = partial;
-      const ssize_t got = ::read(fd_, buffer_.data() + fill_, kBlock);
+      const ssize_t got = ::read(fd_, buffer_.data() + fill_, kReadBlock);
       if (got <= 0) {
         at_end_ = true;
       } else {
@@ -60,18 +61,12 @@ class Lines {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: lockstep FILE1 FILE2\n");
+  int fds[2] = {-1, -1};
+  if (!vellum::bench::OpenFilePair(argc, argv, "lockstep", fds)) {
     return 2;
   }
-  const int fd1 = ::open(argv[1], O_RDONLY);
-  const int fd2 = ::open(argv[2], O_RDONLY);
-  if (fd1 < 0 || fd2 < 0) {
-    std::perror("open");
-    return 2;
-  }
-  Lines lines1(fd1);
-  Lines lines2(fd2);
+  Lines lines1(fds[0]);
+  Lines lines2(fds[1]);
   char window1[kWindow];
   char window2[kWindow];
   long long differing = 0;

@@ -1,7 +1,6 @@
 // The least a comparer that reads its files must do on identical files:
 // reads both in 64 KiB blocks, compares each pair of blocks with memcmp and
 // counts the line ends. Prints the count, or how many blocks differed.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <emmintrin.h>
@@ -10,15 +9,17 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/file_pair.h"
+
 namespace {
 
-constexpr std::size_t kBlock = std::size_t{64} * 1024;
+using vellum::bench::kReadBlock;
 
-// Reads up to kBlock bytes, retrying short reads; 0 at the end.
+// Reads up to kReadBlock bytes, retrying short reads; 0 at the end.
 std::size_t ReadBlock(int fd, char* block) {
   std::size_t fill = 0;
-  while (fill < kBlock) {
-    const ssize_t got = ::read(fd, block + fill, kBlock - fill);
+  while (fill < kReadBlock) {
+    const ssize_t got = ::read(fd, block + fill, kReadBlock - fill);
     if (got <= 0) {
       break;
     }
@@ -50,23 +51,17 @@ long long CountLf(const char* p, std::size_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: read_compare FILE1 FILE2\n");
+  int fds[2] = {-1, -1};
+  if (!vellum::bench::OpenFilePair(argc, argv, "read_compare", fds)) {
     return 2;
   }
-  const int fd1 = ::open(argv[1], O_RDONLY);
-  const int fd2 = ::open(argv[2], O_RDONLY);
-  if (fd1 < 0 || fd2 < 0) {
-    std::perror("open");
-    return 2;
-  }
-  std::vector<char> block1(kBlock);
-  std::vector<char> block2(kBlock);
+  std::vector<char> block1(kReadBlock);
+  std::vector<char> block2(kReadBlock);
   long long lines = 0;
   long long differing = 0;
   for (;;) {
-    const std::size_t got1 = ReadBlock(fd1, block1.data());
-    const std::size_t got2 = ReadBlock(fd2, block2.data());
+    const std::size_t got1 = ReadBlock(fds[0], block1.data());
+    const std::size_t got2 = ReadBlock(fds[1], block2.data());
     if (got1 == 0 && got2 == 0) {
       break;
     }
