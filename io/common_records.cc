@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "io/records.h"
+
 namespace vellum::io {
 namespace {
 
@@ -47,18 +49,15 @@ void FillLine(Unit& input, std::span<char> line, std::string_view data) {
 }  // namespace
 
 std::string_view HeldAlike(Io& io) {
-  const Unit& first = UnitOf(io, kUnit1);
-  const Unit& second = UnitOf(io, kUnit2);
-  if (first.eof || second.eof) {
+  if (UnitOf(io, kUnit1).eof || UnitOf(io, kUnit2).eof) {
     return {};
   }
-  const char* a = first.buffer.Data() + first.pos;
-  const char* b = second.buffer.Data() + second.pos;
-  std::size_t size = std::min(static_cast<std::size_t>(first.fill - first.pos),
-                              static_cast<std::size_t>(second.fill - second.pos));
-  size = CommonPrefix(a, b, size);
+  const std::string_view first = HeldAhead(io, kUnit1);
+  const std::string_view second = HeldAhead(io, kUnit2);
+  const char* a = first.data();
+  const std::size_t size = CommonPrefix(a, second.data(), std::min(first.size(), second.size()));
   if (const void* nul = std::memchr(a, '\0', size)) {
-    size = static_cast<std::size_t>(static_cast<const char*>(nul) - a);
+    return {a, static_cast<std::size_t>(static_cast<const char*>(nul) - a)};
   }
   return {a, size};
 }
