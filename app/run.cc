@@ -1,6 +1,7 @@
 // The protected boundary around one run.
 #include "app/run.h"
 
+#include <initializer_list>
 #include <new>
 #include <optional>
 #include <utility>
@@ -19,57 +20,61 @@ constexpr std::string_view kMemoryMessage = "not enough memory to go on with the
 // Room for a report beside the longest name it may show.
 constexpr std::size_t kReportRoom = 1024;
 
-// Writes the report of `ending` to standard error, after what standard
-// output still holds. A failure of that flush is not reported over it.
-void Report(io::Io& io, const io::Ending& ending, std::string& text) {
-  (void)io::DrainStdout(io);
+// Writes the report of the run's failure to standard error. The traceback
+// walks the frames away, so a later report has no location.
+void Report(io::Io& io, std::string& text) {
+  io::Ending& ending = io.termination.ending;
   text.clear();
   io::FormatReport(ending, text);
   io.platform.Write(io::Stream::kStderr, text);
+  ending.trace.count = 0;
 }
 
-// A failure met while the run ends, reported with the frames of the end.
-void Fail(io::Io& io, const io::Failure& failure, std::string& text) {
-  io.termination.ending.failed = true;
-  io.termination.ending.failure = failure;
-  Report(io, io.termination.ending, text);
+// Writes `bytes` as made where the run ended, then all that waits in the
+// output buffer; returns the failure met.
+std::optional<io::WriteFailure> WriteOut(io::Io& io, std::initializer_list<std::string_view> bytes) {
+  for (const std::string_view piece : bytes) {
+    if (std::optional<io::WriteFailure> failed =
+            io::PutStdout(io, piece, io.termination.ending.trace)) {
+      return failed;
+    }
+  }
+  return io::DrainStdout(io);
 }
 
-// Writes the owed line end, if any, then `bytes`, and empties the output
-// buffer; returns the failure met.
-std::optional<io::Failure> WriteOut(io::Io& io, std::string_view bytes) {
-  std::optional<io::Failure> refused;
-  if (io.console.line_end_owed) {
-    refused = io::PutStdout(io, io::kLineEnd);
+// A failed write becomes the run's failure.
+bool FailedBy(io::Io& io, const std::optional<io::WriteFailure>& failed) {
+  if (!failed) {
+    return false;
   }
-  if (!refused) {
-    refused = io::PutStdout(io, bytes);
-  }
-  if (!refused) {
-    refused = io::DrainStdout(io);
-  }
-  return refused;
+  io::Ending& ending = io.termination.ending;
+  ending.failed = true;
+  ending.failure = failed->failure;
+  ending.trace = failed->trace;
+  return true;
 }
 
 // Ends the run as its recorded ending says: the termination message or the
 // failure report, then the exit-time cleanup, which closes the units and
-// writes the owed line end. Any write of standard output that fails here
-// makes it a failed run.
+// writes the owed line end. A write of standard output that fails on the
+// way makes it a failed run; one that failed before the recorded failure,
+// record by record, is reported in its place.
 int Finish(io::Io& io, std::string& text) {
   io::Ending& ending = io.termination.ending;
+  if (!ending.failed) {
+    const std::string_view owed = io.console.line_end_owed ? io::kLineEnd : "";
+    (void)FailedBy(io, WriteOut(io, {owed, io::kStopMessage}));
+  } else {
+    (void)FailedBy(io, io::DrainStdout(io));
+  }
   int status = kExitStopped;
   if (ending.failed) {
-    Report(io, ending, text);
-    status = kExitFailed;
-  } else if (const std::optional<io::Failure> refused = WriteOut(io, io::kStopMessage)) {
-    Fail(io, *refused, text);
+    Report(io, text);
     status = kExitFailed;
   }
   io::CloseUnits(io);
-  if (const std::optional<io::Failure> refused = WriteOut(io, {})) {
-    // The cleanup runs outside every routine: its report has no location.
-    ending.frame_count = 0;
-    Fail(io, *refused, text);
+  if (io.console.line_end_owed && FailedBy(io, WriteOut(io, {io::kLineEnd}))) {
+    Report(io, text);
     status = kExitFailed;
   }
   return status;
@@ -82,11 +87,11 @@ int Run(core::State& state, std::string& text) {
   } catch (const io::RunEnd&) {
     // io.termination.ending says how.
   } catch (const std::bad_alloc&) {
-    if (!io.console.line_end_owed) {
-      throw;  // nothing listed yet: the run could not start
+    if (!io::AnythingWritten(io)) {
+      throw;  // nothing written yet: the run could not start
     }
     io.termination.ending.failed = true;
-    io.termination.ending.frame_count = 0;
+    io.termination.ending.trace.count = 0;
     io.termination.ending.failure = {
         io::kFailureMemory, io::Operation::kMemory, {}, kMemoryMessage};
   }
@@ -108,6 +113,18 @@ int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seam
     platform.Write(io::Stream::kStderr, io::kStartupMemoryMessage);
   }
   return kExitFatal;
+}
+
+int RunNative(int argc, char** argv) {
+  io::Platform& platform = io::NativePlatform();
+  std::vector<std::string> args;
+  try {
+    args = io::ProgramArguments(argc, argv);
+  } catch (const std::bad_alloc&) {
+    platform.Write(io::Stream::kStderr, io::kStartupMemoryMessage);
+    return kExitFatal;
+  }
+  return RunProgram(platform, std::move(args));
 }
 
 }  // namespace vellum

@@ -32,6 +32,10 @@ struct Seams {
 // Runs vellum with `args` (argument 0 first) on `platform`.
 int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seams& seams = {});
 
+// Runs vellum as the process: on the native platform, with the process's
+// arguments. Even the arguments are taken inside the boundary.
+int RunNative(int argc, char** argv);
+
 }  // namespace vellum
 
 #endif  // VELLUM_APP_RUN_H_

@@ -124,8 +124,12 @@ void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
   if (read == position) {
     return;
   }
+  // Stepping moves a unit back only in its backward phase, and reads the
+  // line there: a failure is reported at those statements.
+  main_.At(ForUnit(unit, 226, 203));
   io::BackspaceRecords(s_.io, unit, read - position + (reload ? 1 : 0));
   if (reload) {
+    main_.At(ForUnit(unit, 228, 205));
     ReadAsREAD(s_, unit);
   }
   read = position;

@@ -4,8 +4,10 @@
 // console's output buffer and written in large blocks; the buffer is
 // emptied before a prompt waits for an answer and at the end of the run,
 // before anything goes to standard error, so the bytes and their order
-// across the two streams are those of writing each record at once. A
-// terminal or other device gets each record when it ends.
+// across the two streams are those of writing each record at once. Beside
+// the bytes the buffer keeps where they were made, so that a failed write
+// names the record that, written at once, would have failed. A terminal or
+// other device gets each record when it ends.
 #include "io/console.h"
 
 #include <algorithm>
@@ -16,61 +18,150 @@
 namespace vellum::io {
 namespace {
 
-constexpr std::string_view kDeviceFullMessage =
-    "no space left on the device that receives standard output";
-constexpr std::string_view kRefusedMessage = "standard output refused the write";
+Failure FailureOf(WriteStatus status) {
+  std::string_view message;
+  switch (status) {
+    case WriteStatus::kDeviceFull:
+      return {kFailureWriteFull, Operation::kWrite, kConsoleName,
+              "no space left on the device that receives standard output"};
+    case WriteStatus::kAccessDenied:
+      message = "standard output refused the write";
+      break;
+    case WriteStatus::kReaderGone:
+      message = "the reader of standard output has gone (its pipe was closed)";
+      break;
+    case WriteStatus::kDeviceError:
+      message = "an input/output error on the device that receives standard output";
+      break;
+    case WriteStatus::kNoProgress:
+      message = "standard output took none of the bytes written to it";
+      break;
+    case WriteStatus::kOk:
+    case WriteStatus::kOther:
+      message = "standard output failed the write";
+      break;
+  }
+  return {kFailureWriteAccess, Operation::kWrite, kConsoleName, message};
+}
 
-// Writes `bytes` to standard output now.
-std::optional<Failure> WriteNow(Io& io, std::string_view bytes) {
-  if (io.console.failed || bytes.empty()) {
+// Writes `bytes` to standard output now; a failure is met by `origin`, or
+// by the routines active now when no origin is given.
+std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace* origin) {
+  if (bytes.empty()) {
     return std::nullopt;
   }
-  const WriteStatus status = io.platform.Write(Stream::kStdout, bytes);
-  if (status == WriteStatus::kOk || status == WriteStatus::kOther) {
+  const WriteResult result = io.platform.Write(Stream::kStdout, bytes);
+  io.console.written += result.written;
+  if (result.status == WriteStatus::kOk) {
     return std::nullopt;
   }
-  io.console.failed = true;
-  if (status == WriteStatus::kDeviceFull) {
-    return Failure{kFailureWriteFull, Operation::kWrite, kConsoleName, kDeviceFullMessage};
+  return WriteFailure{FailureOf(result.status), origin != nullptr ? *origin : TraceOf(io)};
+}
+
+// The routines that made the buffered byte at `at`.
+Trace MadeBy(const Io& io, std::size_t at) {
+  const std::vector<OutputOrigin>& origins = io.console.origins;
+  const auto after =
+      std::upper_bound(origins.begin(), origins.end(), at,
+                       [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
+  return after == origins.begin() ? TraceOf(io) : std::prev(after)->trace;
+}
+
+void RaiseIfFailed(Io& io, const std::optional<WriteFailure>& failed) {
+  if (failed) {
+    RaiseFailureAt(io, failed->failure, failed->trace);
   }
-  return Failure{kFailureWriteAccess, Operation::kWrite, kConsoleName, kRefusedMessage};
 }
 
-void RaiseIfFailed(Io& io, const std::optional<Failure>& failure) {
-  if (failure) {
-    RAISE_FAILURE(io, *failure);
+// Notes that the bytes buffered from now on are made by `given`, or by the
+// routines active now when nothing is given; a run of records made at one
+// statement needs one note. When the notes are full the buffer is written
+// out first.
+std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
+  Console& console = io.console;
+  const Frame* frame = io.termination.frames;
+  const std::int32_t statement = frame != nullptr ? frame->statement : 0;
+  if (!console.origins.empty() && console.origin_given == given &&
+      (given != nullptr ||
+       (console.origin_pushes == io.termination.pushes && console.origin_frame == frame &&
+        console.origin_statement == statement))) {
+    return std::nullopt;
   }
+  if (console.origins.size() == kOutputOrigins) {
+    if (std::optional<WriteFailure> failed = DrainStdout(io)) {
+      return failed;
+    }
+  }
+  console.origins.push_back({console.fill, given != nullptr ? *given : TraceOf(io)});
+  console.origin_given = given;
+  console.origin_pushes = io.termination.pushes;
+  console.origin_frame = frame;
+  console.origin_statement = statement;
+  return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<Failure> DrainStdout(Io& io) {
-  const std::string_view pending(io.console.buffer.Data(), io.console.fill);
-  io.console.fill = 0;
-  return WriteNow(io, pending);
-}
-
-std::optional<Failure> PutStdout(Io& io, std::string_view bytes) {
-  if (!io.console.takes_blocks) {
-    return WriteNow(io, bytes);
+// Puts `bytes` in the output buffer, or writes them at once when standard
+// output does not take blocks.
+std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* given) {
+  Console& console = io.console;
+  if (!console.takes_blocks) {
+    return WriteNow(io, bytes, given);
   }
   while (!bytes.empty()) {
-    if (io.console.fill == io.console.buffer.Size()) {
-      if (std::optional<Failure> failure = DrainStdout(io)) {
-        return failure;
+    if (console.fill == console.buffer.Size()) {
+      if (std::optional<WriteFailure> failed = DrainStdout(io)) {
+        return failed;
       }
     }
-    const std::size_t n = std::min(bytes.size(), io.console.buffer.Size() - io.console.fill);
-    std::memcpy(io.console.buffer.Data() + io.console.fill, bytes.data(), n);
-    io.console.fill += n;
+    if (std::optional<WriteFailure> failed = NoteOrigin(io, given)) {
+      return failed;
+    }
+    const std::size_t n = std::min(bytes.size(), console.buffer.Size() - console.fill);
+    std::memcpy(console.buffer.Data() + console.fill, bytes.data(), n);
+    console.fill += n;
     bytes.remove_prefix(n);
   }
   return std::nullopt;
 }
 
+// The room left in the output buffer for a record made now, after noting
+// where it is made; 0 when standard output does not take blocks.
+std::size_t RoomForRecord(Io& io) {
+  Console& console = io.console;
+  if (!console.takes_blocks) {
+    return 0;
+  }
+  RaiseIfFailed(io, NoteOrigin(io, nullptr));
+  return console.buffer.Size() - console.fill;
+}
+
+}  // namespace
+
+std::optional<WriteFailure> DrainStdout(Io& io) {
+  Console& console = io.console;
+  const std::string_view pending(console.buffer.Data(), console.fill);
+  console.fill = 0;
+  std::optional<WriteFailure> failed;
+  if (!pending.empty()) {
+    const WriteResult result = io.platform.Write(Stream::kStdout, pending);
+    console.written += result.written;
+    if (result.status != WriteStatus::kOk) {
+      failed = WriteFailure{FailureOf(result.status), MadeBy(io, result.written)};
+    }
+  }
+  console.origins.clear();
+  return failed;
+}
+
+std::optional<WriteFailure> PutStdout(Io& io, std::string_view bytes, const Trace& origin) {
+  return Put(io, bytes, &origin);
+}
+
+bool AnythingWritten(const Io& io) { return io.console.written > 0 || io.console.fill > 0; }
+
 void FlushStdout(Io& io) { RaiseIfFailed(io, DrainStdout(io)); }
 
-void WriteStdout(Io& io, std::string_view bytes) { RaiseIfFailed(io, PutStdout(io, bytes)); }
+void WriteStdout(Io& io, std::string_view bytes) { RaiseIfFailed(io, Put(io, bytes, nullptr)); }
 
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   // The bytes of the record: CR LF when owed, then the parts without the
@@ -90,7 +181,7 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
   };
   std::size_t size = 0;
   for_each_piece([&](std::string_view piece) { size += piece.size(); });
-  if (io.console.takes_blocks && size <= io.console.buffer.Size() - io.console.fill) {
+  if (size <= RoomForRecord(io)) {
     // Most records fit the room left in the output buffer: copy them there.
     for_each_piece([&](std::string_view piece) {
       std::memcpy(io.console.buffer.Data() + io.console.fill, piece.data(), piece.size());
@@ -104,8 +195,7 @@ void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
 
 void WriteLine(Io& io, std::string_view text) {
   Console& console = io.console;
-  if (!console.takes_blocks ||
-      text.size() + kLineEnd.size() > console.buffer.Size() - console.fill) {
+  if (text.size() + kLineEnd.size() > RoomForRecord(io)) {
     WriteRecord(io, {" ", text});
     return;
   }

@@ -36,13 +36,19 @@ struct FrameRecord {
 // More routines than this are never active at once.
 inline constexpr std::size_t kMaxFrames = 8;
 
+// The routines active at one moment, innermost first.
+struct Trace {
+  std::array<FrameRecord, kMaxFrames> frames{};
+  std::size_t count = 0;
+};
+
 struct Ending {
   bool failed = false;  // false: the orderly stop
   Failure failure;      // its file_name refers to `name`
   std::string name;
-  // The active frames, innermost first.
-  std::array<FrameRecord, kMaxFrames> frames{};
-  std::size_t frame_count = 0;
+  // The routines active when the run ended. A report's traceback empties
+  // it, as the walk over the frames does.
+  Trace trace;
 };
 
 }  // namespace vellum::io

@@ -11,6 +11,7 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,8 +48,9 @@ struct Unit {
   std::string name;  // the name as opened
   std::unique_ptr<InputFile> file;
   bool is_device = false;
-  FileIdentity identity;
-  bool has_identity = false;    // false for a device word, which opens no file
+  // The identity of the file opened; none for a device word, which opens
+  // no file.
+  std::optional<FileIdentity> identity;
   ByteBuffer buffer;            // the read buffer, of the run's read block
   std::int32_t fill = 0;        // valid bytes in buffer
   std::int32_t pos = 0;         // next byte to take from buffer
@@ -68,10 +70,21 @@ struct Naming {
   bool stdin_ended = false;       // a line holding only Ctrl-Z ended standard input
 };
 
+// Where bytes waiting in the output buffer were made: from `start` on, by
+// the routines of `trace`.
+struct OutputOrigin {
+  std::size_t start = 0;
+  Trace trace;
+};
+
 // The console unit's state (io/console).
 struct Console {
   explicit Console(bool takes_blocks_in)
-      : takes_blocks(takes_blocks_in), buffer(takes_blocks_in ? kOutputBufferSize : 0) {}
+      : takes_blocks(takes_blocks_in), buffer(takes_blocks_in ? kOutputBufferSize : 0) {
+    if (takes_blocks) {
+      origins.reserve(kOutputOrigins);
+    }
+  }
 
   // Bytes for standard output are collected in the buffer when it takes
   // blocks.
@@ -79,14 +92,22 @@ struct Console {
   ByteBuffer buffer;
   std::size_t fill = 0;
   bool line_end_owed = false;  // the last console record still lacks its line end
-  // Set once a write to standard output has failed, so that the end of the
-  // run does not report the same broken output again.
-  bool failed = false;
+  std::uint64_t written = 0;   // bytes standard output has taken
+  // Where the buffered bytes were made, so that a write that fails is
+  // reported where its first lost byte was made, as if each record had been
+  // written when made. The last origin is known by the frame it was made in
+  // (and whether that was pushed anew) or by the trace it was given.
+  std::vector<OutputOrigin> origins;
+  std::uint64_t origin_pushes = 0;
+  const Frame* origin_frame = nullptr;
+  std::int32_t origin_statement = 0;
+  const Trace* origin_given = nullptr;
 };
 
 // The state of the run's end (io/termination).
 struct Termination {
   Frame* frames = nullptr;  // innermost active routine frame
+  std::uint64_t pushes = 0;  // frames pushed so far
   Ending ending;            // how the run ended, once it has
 };
 

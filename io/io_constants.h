@@ -16,6 +16,11 @@ inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 // many bytes.
 inline constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
+// The output buffer is written out early once the bytes it holds were made
+// at this many places (routine and statement), each of which a failed write
+// may have to name.
+inline constexpr std::size_t kOutputOrigins = 512;
+
 // A name counted in the platform's units takes at most this many bytes in
 // UTF-8.
 inline constexpr std::size_t kUtf8BytesPerUnit = 3;

@@ -16,8 +16,10 @@ std::string ObtainName(Io& io, std::int32_t unit) {
   if (io.naming.arg_cursor < static_cast<std::int32_t>(io.naming.args.size())) {
     const std::string& arg = io.naming.args[static_cast<std::size_t>(io.naming.arg_cursor)];
     ++io.naming.arg_cursor;
+    // Blanks around a name are no part of it, and do not count against the
+    // limit.
     name = TrimBlanks(arg);
-    if (io.platform.NameLength(arg) > io.platform.NameLimit(NameSource::kArgument)) {
+    if (io.platform.NameLength(name) > io.platform.NameLimit(NameSource::kArgument)) {
       RAISE_FAILURE(io, {kFailureOpenNotFound, Operation::kOpen, name, kNameTooLongMessage});
     }
     if (!name.empty()) {
@@ -80,8 +82,7 @@ void ResetUnit(Unit& input, const std::string& name) {
   input.name.assign(name);
   input.file.reset();
   input.is_device = false;
-  input.identity = {};
-  input.has_identity = false;
+  input.identity.reset();
   ResetReading(input);
 }
 
@@ -108,30 +109,29 @@ void OPEN_INPUT(Io& io, std::int32_t unit) {
     return;
   }
 
-  // The same file may not be compared with itself, whatever path or link
-  // names it, nor read while the listing is written into it: the run would
-  // read its own output and might never end. A name that cannot be
-  // identified fails at the open below.
-  if (const std::optional<FileIdentity> identity = io.platform.Identify(name)) {
-    for (const Unit& other : io.units) {
-      if (other.open && other.has_identity && other.identity == *identity) {
-        RaiseSameFile(io, name);
-      }
-    }
-    if (io.platform.StdoutIdentity() == identity) {
-      RAISE_FAILURE(io, {kFailureOpenSameFile, Operation::kOpen, name,
-                         "this file receives the standard output, so it cannot be compared"});
-    }
-  }
   OpenResult opened = io.platform.OpenInput(name);
   if (opened.status != OpenStatus::kOk) {
     RAISE_FAILURE(io, OpenFailure(opened.status, name));
+  }
+  // The same file may not be compared with itself, whatever path or link
+  // names it, nor read while the listing is written into it: the run would
+  // read its own output and might never end. The file is known by what was
+  // opened, not by the name, which may lead elsewhere by now.
+  if (opened.identity) {
+    for (const Unit& other : io.units) {
+      if (other.open && other.identity == opened.identity) {
+        RaiseSameFile(io, name);
+      }
+    }
+    if (io.platform.StdoutIdentity() == opened.identity) {
+      RAISE_FAILURE(io, {kFailureOpenSameFile, Operation::kOpen, name,
+                         "this file receives the standard output, so it cannot be compared"});
+    }
   }
   ResetUnit(input, name);
   input.file = std::move(opened.file);
   input.is_device = opened.is_device;
   input.identity = opened.identity;
-  input.has_identity = true;
 }
 
 void CloseUnits(Io& io) {

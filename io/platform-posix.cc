@@ -60,6 +60,26 @@ OpenStatus StatusOfErrno(int error) {
   }
 }
 
+WriteStatus StatusOfWriteErrno(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return WriteStatus::kDeviceFull;
+    case EACCES:
+    case EPERM:
+    case EBADF:  // the descriptor is not open for writing
+      return WriteStatus::kAccessDenied;
+    case EPIPE:
+    case ECONNRESET:
+      return WriteStatus::kReaderGone;
+    case EIO:
+      return WriteStatus::kDeviceError;
+    default:
+      return WriteStatus::kOther;
+  }
+}
+
 FileIdentity IdentityOf(const struct stat& info) {
   return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
@@ -75,14 +95,6 @@ void AwaitWritable(int fd) {
 
 class PosixPlatform final : public Platform {
  public:
-  std::optional<FileIdentity> Identify(const std::string& name) override {
-    struct stat info {};
-    if (name.find('\0') != std::string::npos || ::stat(name.c_str(), &info) != 0) {
-      return std::nullopt;
-    }
-    return IdentityOf(info);
-  }
-
   OpenResult OpenInput(const std::string& name) override {
     OpenResult result;
     if (name.find('\0') != std::string::npos) {
@@ -134,31 +146,31 @@ class PosixPlatform final : public Platform {
     return result;
   }
 
-  WriteStatus Write(Stream stream, std::string_view bytes) override {
+  WriteResult Write(Stream stream, std::string_view bytes) override {
     const int fd = stream == Stream::kStdout ? STDOUT_FILENO : STDERR_FILENO;
-    while (!bytes.empty()) {
-      const ssize_t done = ::write(fd, bytes.data(), bytes.size());
+    WriteResult result;
+    while (result.written < bytes.size()) {
+      const std::string_view rest = bytes.substr(result.written);
+      const ssize_t done = ::write(fd, rest.data(), rest.size());
       if (done > 0) {
-        bytes.remove_prefix(static_cast<std::size_t>(done));
+        result.written += static_cast<std::size_t>(done);
         continue;
       }
-      if (done < 0 && errno == EINTR) {
+      if (done == 0) {
+        result.status = WriteStatus::kNoProgress;
+        return result;
+      }
+      if (errno == EINTR) {
         continue;
       }
-      if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
         AwaitWritable(fd);
         continue;
       }
-      if (done < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
-        return WriteStatus::kDeviceFull;
-      }
-      if (done < 0 && (errno == EACCES || errno == EPERM || errno == EBADF)) {
-        // EBADF: the descriptor is not open for writing.
-        return WriteStatus::kAccessDenied;
-      }
-      return WriteStatus::kOther;
+      result.status = StatusOfWriteErrno(errno);
+      return result;
     }
-    return WriteStatus::kOk;
+    return result;
   }
 
   std::optional<FileIdentity> StdoutIdentity() override {
@@ -217,9 +229,11 @@ void OpenClosedStandardDescriptors() {
 
 }  // namespace
 
-std::unique_ptr<Platform> MakeNativePlatform() {
+Platform& NativePlatform() {
   OpenClosedStandardDescriptors();
-  return std::make_unique<PosixPlatform>();
+  // It holds no state; being static, it needs no memory from the heap.
+  static PosixPlatform platform;
+  return platform;
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {

@@ -69,6 +69,26 @@ OpenStatus StatusOfError(DWORD error) {
   }
 }
 
+WriteStatus StatusOfWriteError(DWORD error) {
+  switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return WriteStatus::kDeviceFull;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_INVALID_HANDLE:
+      return WriteStatus::kAccessDenied;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:  // the pipe is being closed
+      return WriteStatus::kReaderGone;
+    case ERROR_IO_DEVICE:
+    case ERROR_CRC:
+      return WriteStatus::kDeviceError;
+    default:
+      return WriteStatus::kOther;
+  }
+}
+
 std::optional<FileIdentity> IdentityOf(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileInformationByHandle(handle, &info) == 0) {
@@ -104,19 +124,6 @@ class Win32File final : public InputFile {
 
 class Win32Platform final : public Platform {
  public:
-  std::optional<FileIdentity> Identify(const std::string& name) override {
-    // Opened for a moment with no access rights and full sharing.
-    const HANDLE handle = ::CreateFileW(
-        Widen(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      return std::nullopt;
-    }
-    const std::optional<FileIdentity> identity = IdentityOf(handle);
-    ::CloseHandle(handle);
-    return identity;
-  }
-
   OpenResult OpenInput(const std::string& name) override {
     OpenResult result;
     if (name.find('\0') != std::string::npos) {
@@ -132,7 +139,7 @@ class Win32Platform final : public Platform {
     }
     result.status = OpenStatus::kOk;
     result.is_device = ::GetFileType(handle) != FILE_TYPE_DISK;
-    result.identity = IdentityOf(handle).value_or(FileIdentity{});
+    result.identity = IdentityOf(handle);
     result.file = std::make_unique<Win32File>(handle);
     return result;
   }
@@ -149,33 +156,29 @@ class Win32Platform final : public Platform {
     return OpenStatus::kOk;
   }
 
-  WriteStatus Write(Stream stream, std::string_view bytes) override {
+  WriteResult Write(Stream stream, std::string_view bytes) override {
     const HANDLE handle =
         ::GetStdHandle(stream == Stream::kStdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    WriteResult result;
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
       // No such stream was given to the process.
-      return WriteStatus::kAccessDenied;
+      result.status = WriteStatus::kAccessDenied;
+      return result;
     }
-    while (!bytes.empty()) {
+    while (result.written < bytes.size()) {
+      const std::string_view rest = bytes.substr(result.written);
       DWORD done = 0;
-      if (::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ==
-          0) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
-          return WriteStatus::kDeviceFull;
-        }
-        if (error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ||
-            error == ERROR_INVALID_HANDLE) {
-          return WriteStatus::kAccessDenied;
-        }
-        return WriteStatus::kOther;
+      if (::WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &done, nullptr) == 0) {
+        result.status = StatusOfWriteError(::GetLastError());
+        return result;
       }
       if (done == 0) {
-        return WriteStatus::kOther;
+        result.status = WriteStatus::kNoProgress;
+        return result;
       }
-      bytes.remove_prefix(done);
+      result.written += done;
     }
-    return WriteStatus::kOk;
+    return result;
   }
 
   std::optional<FileIdentity> StdoutIdentity() override {
@@ -250,7 +253,11 @@ class Win32Platform final : public Platform {
 
 }  // namespace
 
-std::unique_ptr<Platform> MakeNativePlatform() { return std::make_unique<Win32Platform>(); }
+Platform& NativePlatform() {
+  // It holds no state; being static, it needs no memory from the heap.
+  static Win32Platform platform;
+  return platform;
+}
 
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
   std::vector<std::string> args;

@@ -48,7 +48,7 @@ struct OpenResult {
   // name and never opened, since opening a tape or a port acts on it. Such a
   // unit cannot be rewound.
   bool is_device = false;
-  FileIdentity identity;
+  std::optional<FileIdentity> identity;  // nothing when the system gives none
 };
 
 enum class Stream { kStdout, kStderr };
@@ -56,24 +56,37 @@ enum class Stream { kStdout, kStderr };
 // Where a file name comes from; each source has its own length limit.
 enum class NameSource { kArgument, kPipedAnswer, kConsoleAnswer };
 
-enum class WriteStatus { kOk, kDeviceFull, kAccessDenied, kOther };
+// Why a write stopped short. Every cause but kOk loses output and fails the
+// run; each names what the system reported.
+enum class WriteStatus {
+  kOk,
+  kDeviceFull,    // no space left on the device (or over a quota or size limit)
+  kAccessDenied,  // refused for access or lock reasons, or not open for writing
+  kReaderGone,    // the reading end of a pipe or socket has been closed
+  kDeviceError,   // the device reported an input/output error
+  kNoProgress,    // the write transferred nothing and reported no error
+  kOther,         // any other error
+};
+
+struct WriteResult {
+  WriteStatus status = WriteStatus::kOk;
+  std::size_t written = 0;  // bytes transferred before the write stopped
+};
 
 class Platform {
  public:
   virtual ~Platform() = default;
-  // The identity of the file `name` leads to (links followed), or nothing
-  // when it cannot be identified.
-  virtual std::optional<FileIdentity> Identify(const std::string& name) = 0;
   // Opens an existing file for reading only, never blocking and never
-  // creating anything.
+  // creating anything. The identity is that of the file actually opened, so
+  // a name renamed over meanwhile cannot slip past a check made on it.
   virtual OpenResult OpenInput(const std::string& name) = 0;
   // The identity of the file standard output writes into, when it is a
   // regular file; such a file cannot also be read as an input.
   virtual std::optional<FileIdentity> StdoutIdentity() = 0;
-  // Writes all of `bytes`, retrying writes that come up short; returns why
-  // it could not when it could not. A stream that is not open for writing
-  // refuses access.
-  virtual WriteStatus Write(Stream stream, std::string_view bytes) = 0;
+  // Writes all of `bytes`, retrying writes that come up short; returns how
+  // many were transferred and, when not all, why. A stream that is not open
+  // for writing refuses access.
+  virtual WriteResult Write(Stream stream, std::string_view bytes) = 0;
   // Reads up to `size` bytes of standard input: the count, 0 when standard
   // input is exhausted, -1 when the read fails.
   virtual std::int64_t ReadStdin(char* data, std::int64_t size) = 0;
@@ -98,8 +111,8 @@ class Platform {
   virtual OpenStatus OpenDevice(const std::string& device) = 0;
 };
 
-// The platform of the running process.
-std::unique_ptr<Platform> MakeNativePlatform();
+// The platform of the running process, ready without taking memory.
+Platform& NativePlatform();
 
 // The program's arguments, argument 0 first, as UTF-8 where the platform
 // gives them in another form.

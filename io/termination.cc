@@ -40,25 +40,31 @@ void AppendNumber(std::string& text, std::int32_t number, int digits = 1) {
   text.append(buffer.data(), end);
 }
 
-void Record(Io& io, bool failed) {
-  Ending& ending = io.termination.ending;
-  ending.failed = failed;
-  ending.frame_count = 0;
-  for (const Frame* frame = io.termination.frames;
-       frame != nullptr && ending.frame_count < kMaxFrames; frame = frame->link) {
-    ending.frames[ending.frame_count++] = {frame->unit, frame->routine, frame->statement};
-  }
+void Record(Io& io, bool failed, const Trace& trace) {
+  io.termination.ending.failed = failed;
+  io.termination.ending.trace = trace;
 }
 
 }  // namespace
 
+Trace TraceOf(const Io& io) {
+  Trace trace;
+  for (const Frame* frame = io.termination.frames; frame != nullptr && trace.count < kMaxFrames;
+       frame = frame->link) {
+    trace.frames[trace.count++] = {frame->unit, frame->routine, frame->statement};
+  }
+  return trace;
+}
+
 void STOP_RUN(Io& io) {
-  Record(io, false);
+  Record(io, false, TraceOf(io));
   throw RunEnd{};
 }
 
-void RAISE_FAILURE(Io& io, const Failure& failure) {
-  Record(io, true);
+void RAISE_FAILURE(Io& io, const Failure& failure) { RaiseFailureAt(io, failure, TraceOf(io)); }
+
+void RaiseFailureAt(Io& io, const Failure& failure, const Trace& trace) {
+  Record(io, true, trace);
   // The name may live in a frame that the throw unwinds: keep a copy.
   io.termination.ending.name.assign(failure.file_name);
   io.termination.ending.failure = failure;
@@ -69,8 +75,9 @@ void RAISE_FAILURE(Io& io, const Failure& failure) {
 void FormatReport(const Ending& ending, std::string& text) {
   const Failure& failure = ending.failure;
   text += kLineEnd;
-  if (ending.frame_count > 0) {
-    const FrameRecord& innermost = ending.frames[0];
+  const Trace& trace = ending.trace;
+  if (trace.count > 0) {
+    const FrameRecord& innermost = trace.frames[0];
     text += innermost.unit;
     text += '(';
     AppendNumber(text, innermost.statement);
@@ -86,12 +93,12 @@ void FormatReport(const Ending& ending, std::string& text) {
   }
   text += failure.message;
   text += kLineEnd;
-  if (ending.frame_count == 0) {
+  if (trace.count == 0) {
     return;
   }
   text += "\r\nExecution traceback:\r\n";
-  for (std::size_t at = 0; at < ending.frame_count; ++at) {
-    const FrameRecord& frame = ending.frames[at];
+  for (std::size_t at = 0; at < trace.count; ++at) {
+    const FrameRecord& frame = trace.frames[at];
     text += "\t\tfrom ";
     text += frame.routine.empty() ? std::string_view("main program") : frame.routine;
     text += " in ";

@@ -27,6 +27,7 @@ struct Frame {
 };
 
 inline void PUSH_FRAME(Io& io, Frame& frame) {
+  ++io.termination.pushes;
   frame.link = io.termination.frames;
   io.termination.frames = &frame;
 }
@@ -66,6 +67,13 @@ class RoutineFrame {
 
 // Ends the run with `failure`, at the frames active now.
 [[noreturn]] void RAISE_FAILURE(Io& io, const Failure& failure);
+
+// Ends the run with `failure`, as met by the routines of `trace`: a write of
+// bytes that were made earlier and held back.
+[[noreturn]] void RaiseFailureAt(Io& io, const Failure& failure, const Trace& trace);
+
+// The routines active now, innermost first.
+Trace TraceOf(const Io& io);
 
 // Appends to `text` the failure report of `ending`: the report line with
 // the location of its innermost frame, the message, and the execution

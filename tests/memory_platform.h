@@ -1,6 +1,7 @@
 // An in-memory platform for tests: named files held as strings, standard
 // output and error captured, standard input from a string, and faults to
-// inject (a read that fails from some offset on, a full or refusing output).
+// inject (a read that fails from some offset on, an output that stops taking
+// bytes for any cause, a rename as a file is opened).
 #ifndef VELLUM_TESTS_MEMORY_PLATFORM_H_
 #define VELLUM_TESTS_MEMORY_PLATFORM_H_
 
@@ -90,16 +91,18 @@ class MemoryPlatform final : public io::Platform {
     }
     files_[name] = std::move(setup);
   }
-
-  std::optional<io::FileIdentity> Identify(const std::string& name) override {
-    const auto found = files_.find(name);
-    if (found == files_.end()) {
-      return std::nullopt;
-    }
-    return io::FileIdentity{1, found->second.index};
+  // Puts the file `from` in the place of `to`, keeping its identity.
+  void Rename(const std::string& from, const std::string& to) {
+    auto node = files_.extract(from);
+    node.key() = to;
+    files_.erase(to);
+    files_.insert(std::move(node));
   }
 
   io::OpenResult OpenInput(const std::string& name) override {
+    if (before_open) {
+      before_open(name);
+    }
     io::OpenResult result;
     const auto found = files_.find(name);
     if (found == files_.end()) {
@@ -108,26 +111,24 @@ class MemoryPlatform final : public io::Platform {
     }
     result.status = io::OpenStatus::kOk;
     result.is_device = found->second.is_device;
-    result.identity = {1, found->second.index};
+    result.identity = io::FileIdentity{1, found->second.index};
     result.file = std::make_unique<MemoryFile>(&found->second, &reads);
     return result;
   }
 
-  io::WriteStatus Write(io::Stream stream, std::string_view bytes) override {
+  io::WriteResult Write(io::Stream stream, std::string_view bytes) override {
     streams_written.push_back(stream);
     if (stream == io::Stream::kStderr) {
       err.append(bytes);
-      return io::WriteStatus::kOk;
-    }
-    if (out_status != io::WriteStatus::kOk) {
-      return out_status;
+      return {io::WriteStatus::kOk, bytes.size()};
     }
     if (bytes.size() > out_room - out.size()) {
-      out.append(bytes.substr(0, out_room - out.size()));
-      return io::WriteStatus::kDeviceFull;
+      const std::size_t taken = out_room - out.size();
+      out.append(bytes.substr(0, taken));
+      return {out_cut, taken};
     }
     out.append(bytes);
-    return io::WriteStatus::kOk;
+    return {io::WriteStatus::kOk, bytes.size()};
   }
 
   std::optional<io::FileIdentity> StdoutIdentity() override { return stdout_identity; }
@@ -140,8 +141,11 @@ class MemoryPlatform final : public io::Platform {
     return n;
   }
 
+  // A console read gives at most one line, its line end included.
   std::int64_t ReadConsoleLine(char* data, std::size_t units) override {
-    return ReadStdin(data, static_cast<std::int64_t>(units));
+    const std::size_t line_end = in.find('\n', in_pos);
+    const std::size_t line = line_end == std::string::npos ? in.size() - in_pos : line_end + 1 - in_pos;
+    return ReadStdin(data, static_cast<std::int64_t>(std::min(units, line)));
   }
 
   bool StdinIsCharacterDevice() override { return stdin_is_device; }
@@ -157,11 +161,16 @@ class MemoryPlatform final : public io::Platform {
   std::size_t name_limit = 64;
   std::string in;
   std::size_t in_pos = 0;
-  io::WriteStatus out_status = io::WriteStatus::kOk;
-  std::size_t out_room = std::string::npos;         // bytes standard output takes before it is full
+  // Standard output takes this many bytes in all; a write past them fails
+  // with `out_cut`, as a full device or a closed pipe would.
+  std::size_t out_room = std::string::npos;
+  io::WriteStatus out_cut = io::WriteStatus::kDeviceFull;
   std::optional<io::FileIdentity> stdout_identity;  // of the file standard output writes into
   std::int64_t reads = 0;                           // ReadAt calls on all files
   std::vector<io::Stream> streams_written;          // the stream of each write, in order
+  // Called as a file is opened, before anything is looked up: a rename
+  // racing the open.
+  std::function<void(const std::string&)> before_open;
 
  private:
   std::map<std::string, MemoryFileSetup> files_;

@@ -26,35 +26,89 @@ TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
   EXPECT_EQ(outcome.status, 1);
 }
 
-struct ConsoleAnswerRow {
+TEST(FailureReport, FilesAreKnownByWhatWasOpenedNotByTheirNames) {
+  // As file2 is opened, another file is renamed over its name: standard
+  // output's file, or a link to file1.
+  const std::string to_stdout =
+      "this file receives the standard output, so it cannot be compared";
+  const std::string to_file1 = "this file is already open as the other file of the comparison";
+  for (const bool stdout_file : {true, false}) {
+    MemoryPlatform platform;
+    MemoryFileSetup file1 = FileBytes("a\n");
+    file1.index = 7;
+    platform.AddFile("f1", file1);
+    platform.AddFile("f2", "a\n");
+    MemoryFileSetup other = FileBytes("listing so far\n");
+    other.index = stdout_file ? 9 : 7;
+    platform.AddFile("other", other);
+    platform.stdout_identity = io::FileIdentity{1, 9};
+    platform.before_open = [&](const std::string& name) {
+      if (name == "f2") {
+        platform.Rename("other", "f2");
+      }
+    };
+    const Outcome outcome = RunWith(platform, Blocks1024());
+    EXPECT_EQ(outcome.err,
+              MainReport(75, "F6413: OPEN(f2)", stdout_file ? to_stdout : to_file1));
+    EXPECT_EQ(outcome.status, 1);
+  }
+}
+
+struct NameRow {
   const char* name;
-  std::string typed;  // what one console read gives
-  std::string out;    // after the prompt for unit 2
+  std::vector<std::string> args;  // after argument 0
+  std::string typed;              // standard input
+  std::string out;                // after the prompts
   std::string err;
   int status;
+  int prompts = 0;  // for unit 2
 };
 
-TEST(NamePrompt, ConsoleAnswersAreOneReadWithTheLineEndDropped) {
-  const std::string too_long(200, 'n');  // more than the limit of 64, no line end
-  const std::vector<ConsoleAnswerRow> rows = {
-      {"an answer", "f2\r\n", "\r\n" + kRule + "\r\n" + kStop + "\r\n", "", 0},
-      {"nothing typed", "", "",
-       MainReport(75, "F6501: OPEN()", "standard input ended while a file name was awaited"), 1},
-      {"longer than a name", too_long, "",
-       MainReport(75, "F6416: OPEN(" + too_long.substr(0, 66) + ")", kNameTooLong), 1},
+TEST(NamePrompt, OnlyTheNameWithoutItsBlanksCountsAgainstTheLimit) {
+  // The memory platform takes names of up to 64 bytes.
+  const std::string blanks(5000, ' ');
+  const std::string at_limit(64, 'n');
+  const std::string listing = "\r\n" + kRule + "\r\n" + kStop + "\r\n";
+  const std::string exhausted =
+      MainReport(75, "F6501: OPEN()", "standard input ended while a file name was awaited");
+  const auto not_found = [](const std::string& name) {
+    return MainReport(75, "F6416: OPEN(" + name + ")",
+                      "the file, or a directory on its path, does not exist");
   };
-  for (const ConsoleAnswerRow& row : rows) {
-    MemoryPlatform platform;
-    platform.AddFile("f1", "a\n");
-    platform.AddFile("f2", "a\n");
-    platform.stdin_is_device = true;
-    platform.in = row.typed;
-    const int status = RunProgram(platform, {"vellum", "f1"});
-    EXPECT_EQ(platform.out,
-              "File name missing or blank - please enter file name\r\nUNIT 2? " + row.out)
-        << row.name;
-    EXPECT_EQ(platform.err, row.err) << row.name;
-    EXPECT_EQ(status, row.status) << row.name;
+  const auto too_long = [](const std::string& name) {
+    return MainReport(75, "F6416: OPEN(" + name + ")", kNameTooLong);
+  };
+  const std::vector<NameRow> rows = {
+      {"an answer", {"f1"}, "f2\r\n", listing, "", 0, 1},
+      {"nothing typed", {"f1"}, "", "", exhausted, 1, 1},
+      {"an answer at the limit", {"f1"}, at_limit + "\n", "", not_found(at_limit), 1, 1},
+      {"an answer over it", {"f1"}, at_limit + "nn\n", "", too_long(at_limit + "n"), 1, 1},
+      {"an answer in blanks", {"f1"}, blanks + "f2" + blanks + "\n", listing, "", 0, 1},
+      {"a blank answer, then a name", {"f1"}, blanks + "\nf2\n", listing, "", 0, 2},
+      {"an argument at the limit", {"f1", at_limit}, "", "", not_found(at_limit), 1},
+      {"an argument over it", {"f1", at_limit + "n"}, "", "", too_long(at_limit + "n"), 1},
+      {"an argument in blanks", {"f1", blanks + "f2" + blanks}, "", listing, "", 0},
+      {"a blank argument", {"f1", blanks}, "f2\n", listing, "", 0, 1},
+  };
+  for (const bool console : {false, true}) {
+    for (const NameRow& row : rows) {
+      MemoryPlatform platform;
+      platform.AddFile("f1", "a\n");
+      platform.AddFile("f2", "a\n");
+      platform.stdin_is_device = console;
+      platform.in = row.typed;
+      std::vector<std::string> args = {"vellum"};
+      args.insert(args.end(), row.args.begin(), row.args.end());
+      const int status = RunProgram(platform, args);
+      std::string prompts;
+      for (int n = 0; n < row.prompts; ++n) {
+        prompts += "File name missing or blank - please enter file name\r\nUNIT 2? ";
+      }
+      const std::string where = std::string(row.name) + (console ? ", at a console" : "");
+      EXPECT_EQ(platform.out, prompts + row.out) << where;
+      EXPECT_EQ(platform.err, row.err) << where;
+      EXPECT_EQ(status, row.status) << where;
+    }
   }
 }
 

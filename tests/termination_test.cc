@@ -2,6 +2,8 @@
 // the status, for failures met in every part of a run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,67 @@ TEST(FailureReport, ReadErrorsNameTheStatementsAndRoutinesThatMetThem) {
   }
 }
 
+// The statement and routine at the head of `report`, as "vellum(203) in
+// main program" for a failure of the main program.
+std::string InnermostOf(const std::string& report) {
+  const std::size_t at = report.find("vellum(");
+  const std::size_t from = report.find("\t\tfrom ");
+  if (at == std::string::npos || from == std::string::npos) {
+    return "";
+  }
+  const std::size_t routine_end = report.find(" in ", from);
+  return report.substr(at, report.find(')', at) + 1 - at) + " in " +
+         report.substr(from + 7, routine_end - from - 7);
+}
+
+TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
+  // Nothing in common for a while, then file2's seventh line of the block
+  // agrees with file1's second, or the other way round, or the files end
+  // alike: the search goes deep and moves a file back over many lines, and
+  // reading in blocks of 8 bytes, moving back reads again. A fault at every
+  // read of each file in turn.
+  std::vector<std::string> block1;
+  std::vector<std::string> block2;
+  for (int n = 0; n < 6; ++n) {
+    block1.push_back("first file's line " + std::to_string(n));
+    block2.push_back("second file's line " + std::to_string(n));
+  }
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {Lines(block1) + "end\n", Lines(block2) + block1[1] + "\n"},
+      {Lines(block1) + block2[1] + "\n", Lines(block2) + "end\n"},
+      {Lines(block1) + "end\n", Lines(block2) + "end\n"},
+  };
+  // Where each routine moves a unit back.
+  const std::vector<std::string> moving_back = {
+      "vellum(203) in main program", "vellum(204) in main program", "vellum(226) in main program",
+      "vellum(227) in main program", "vellum(260) in main program", "vellum(269) in main program",
+      "vellum(450) in PRINT",        "vellum(452) in PRINT",        "vellum(485) in PRINT",
+      "vellum(487) in PRINT"};
+  Seams seams;
+  seams.read_block = 8;
+  std::set<std::string> met;
+  for (const int unit : {1, 2}) {
+    for (std::size_t round = 0; round < 200 * pairs.size(); ++round) {
+      const std::string file1 = "same\n" + pairs[round % pairs.size()].first;
+      const std::string file2 = "same\n" + pairs[round % pairs.size()].second;
+      MemoryPlatform platform;
+      const auto nth = static_cast<std::int64_t>(round / pairs.size());
+      platform.AddFile("f1", unit == 1 ? FailingAfterReads(file1, nth) : FileBytes(file1));
+      platform.AddFile("f2", unit == 2 ? FailingAfterReads(file2, nth) : FileBytes(file2));
+      const Outcome outcome = RunWith(platform, seams);
+      if (outcome.err.find("BACKSPACE") != std::string::npos) {
+        const std::string where = InnermostOf(outcome.err);
+        EXPECT_NE(std::find(moving_back.begin(), moving_back.end(), where), moving_back.end())
+            << where << ", fault at read " << nth << " of file" << unit;
+        met.insert(where);
+      }
+    }
+  }
+  // The search's own moves back were reached, of each file.
+  EXPECT_TRUE(met.contains("vellum(203) in main program"));
+  EXPECT_TRUE(met.contains("vellum(226) in main program"));
+}
+
 TEST(FailureReport, MemoryFailingDuringTheRunIsF6700AfterTheListingSoFar) {
   MemoryPlatform platform;
   platform.stdout_takes_blocks = true;
@@ -96,46 +159,93 @@ TEST(FailureReport, MemoryFailingDuringTheRunIsF6700AfterTheListingSoFar) {
   EXPECT_EQ(outcome.status, 1);
 }
 
+// The second report of a failed standard output: the exit-time cleanup
+// writes the owed line end, which fails again, after the first report's
+// traceback emptied the frames.
+std::string CleanupReport(const std::string& what, const std::string& message) {
+  return "\r\nrun-time error " + what + "\r\n- " + message + "\r\n";
+}
+
 struct OutputFaultRow {
   const char* name;
-  io::WriteStatus status;  // what every write of standard output meets
-  std::size_t lost;        // bytes of the whole output the device does not take
+  io::WriteStatus cause;  // what the write that stops short meets
+  std::size_t lost;       // bytes at the end of the whole output not taken
   std::string err;
-  int exit_status;
-  std::string err_in_blocks = err;  // when standard output is written in blocks
 };
 
-TEST(FailureReport, StandardOutputRefusingAnyWriteFailsTheRun) {
+TEST(FailureReport, StandardOutputFailingForAnyCauseFailsTheRun) {
   const std::string full = kOpeningRule + kStop + "\r\n";
   const std::string no_space = "no space left on the device that receives standard output";
+  const auto twice = [](int statement, const std::string& what, const std::string& message) {
+    return MainReport(statement, what, message) + CleanupReport(what, message);
+  };
   const std::vector<OutputFaultRow> rows = {
-      // In blocks, the first write is the stop's, at the even end.
+      // The opening rule is the run's first record with bytes.
       {"refused from the start", io::WriteStatus::kAccessDenied, full.size(),
-       MainReport(114, "F6421: WRITE(CON)", "standard output refused the write"), 1,
-       MainReport(157, "F6421: WRITE(CON)", "standard output refused the write")},
-      {"another shortfall, passed over", io::WriteStatus::kOther, full.size(), "", 0},
+       twice(114, "F6421: WRITE(CON)", "standard output refused the write")},
+      {"the reader gone", io::WriteStatus::kReaderGone, full.size(),
+       twice(114, "F6421: WRITE(CON)",
+             "the reader of standard output has gone (its pipe was closed)")},
+      {"an input/output error", io::WriteStatus::kDeviceError, full.size(),
+       twice(114, "F6421: WRITE(CON)",
+             "an input/output error on the device that receives standard output")},
+      {"nothing taken", io::WriteStatus::kNoProgress, full.size(),
+       twice(114, "F6421: WRITE(CON)", "standard output took none of the bytes written to it")},
+      {"another cause", io::WriteStatus::kOther, full.size(),
+       twice(114, "F6421: WRITE(CON)", "standard output failed the write")},
       // The stop message is written at the even end, statement 157.
-      {"full at the stop message", io::WriteStatus::kOk, 10,
-       MainReport(157, "F6422: WRITE(CON)", no_space), 1},
-      // The owed line end is written by the cleanup, outside every routine.
-      {"full at the owed line end", io::WriteStatus::kOk, 2,
-       "\r\nrun-time error F6422: WRITE(CON)\r\n- " + no_space + "\r\n", 1},
+      {"full at the stop message", io::WriteStatus::kDeviceFull, 10,
+       twice(157, "F6422: WRITE(CON)", no_space)},
+      // The owed line end is written by the cleanup, with the main program's
+      // frame that the stop left registered.
+      {"full at the owed line end", io::WriteStatus::kDeviceFull, 2,
+       MainReport(157, "F6422: WRITE(CON)", no_space)},
   };
   for (const bool blocks : {false, true}) {
     for (const OutputFaultRow& row : rows) {
       MemoryPlatform platform;
       platform.stdout_takes_blocks = blocks;
-      platform.out_status = row.status;
+      platform.out_cut = row.cause;
       platform.out_room = full.size() - row.lost;
       platform.AddFile("f1", "a\n");
       platform.AddFile("f2", "a\n");
       const Outcome outcome = RunWith(platform, Blocks1024());
-      if (row.status == io::WriteStatus::kOk) {
-        EXPECT_EQ(outcome.out, full.substr(0, full.size() - row.lost)) << row.name;
+      EXPECT_EQ(outcome.out, full.substr(0, platform.out_room)) << row.name;
+      EXPECT_EQ(outcome.err, row.err) << row.name << (blocks ? ", in blocks" : "");
+      EXPECT_EQ(outcome.status, 1) << row.name;
+    }
+  }
+}
+
+// Collecting output in blocks changes no report: cut anywhere, a run reports
+// what writing each record when made reports, for a listing of a block, the
+// rest of a file, NUL lines and the NUL reports, and for a read failure met
+// while records wait.
+TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
+  const std::string file1 = Lines({"ant", "bee", "elk", std::string("n\0l", 3), "owl", "yak"});
+  const std::string file2 = Lines({"ant", "BEE", "elk"});
+  MemoryPlatform whole;
+  whole.AddFile("f1", file1);
+  whole.AddFile("f2", file2);
+  const Outcome complete = RunWith(whole, Blocks1024());
+  ASSERT_EQ(complete.status, 0);
+  ASSERT_NE(complete.out.find("\xC9"), std::string::npos) << "the NUL report is listed";
+  for (const std::int64_t read_fault : {std::int64_t{-1}, std::int64_t{3}}) {
+    for (std::size_t room = 0; room < complete.out.size(); ++room) {
+      std::vector<Outcome> outcomes;
+      for (const bool blocks : {false, true}) {
+        MemoryPlatform platform;
+        platform.stdout_takes_blocks = blocks;
+        platform.out_room = room;
+        platform.AddFile("f1", file1);
+        MemoryFileSetup setup = FileBytes(file2);
+        setup.fail_after_reads = read_fault;
+        platform.AddFile("f2", setup);
+        outcomes.push_back(RunWith(platform, Blocks1024()));
       }
-      EXPECT_EQ(outcome.err, blocks ? row.err_in_blocks : row.err)
-          << row.name << (blocks ? ", in blocks" : "");
-      EXPECT_EQ(outcome.status, row.exit_status) << row.name;
+      EXPECT_EQ(outcomes[1], outcomes[0]) << "cut at " << room << ", read fault " << read_fault;
+      EXPECT_EQ(outcomes[0].status, 1);
+      EXPECT_EQ(outcomes[0].out, complete.out.substr(0, std::min(room, outcomes[0].out.size())));
     }
   }
 }
