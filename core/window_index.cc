@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 
 namespace vellum::core {
 namespace {
@@ -30,7 +29,7 @@ WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::s
     ++entry_bits_;
   }
   if (entry_bits_ > 24) {
-    throw std::length_error("window index deeper than its cells can number");
+    throw std::bad_alloc();  // no index this deep can be had
   }
   table_.reset(static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t))));
   if (table_ == nullptr) {
