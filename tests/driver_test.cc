@@ -31,27 +31,48 @@ TEST(Comparison, UnevenEndsListTheRestOfTheLongerFile) {
 }
 
 TEST(Comparison, CarriageReturnLineEndsCompareLikeLineFeeds) {
-  ExpectListing(
-      {"CR LF against LF", "one\r\ntwo\r\nthree\r\n", Lines({"one", "two", "three"}), Listing({})});
-  ExpectListing({"lone CR ends the data", "one\rlost\ntwo\n", Lines({"one", "two"}), Listing({})});
+  const std::string window24(24, 'w');
+  ExpectListings({
+      {"CR LF against LF", "one\r\ntwo\r\nthree\r\n", Lines({"one", "two", "three"}), Listing({})},
+      {"lone CR ends the data", "one\rlost\ntwo\n", Lines({"one", "two"}), Listing({})},
+      // The record's LF is met after earlier LFs in the same read.
+      {"lone CR after lines read alike", "a\nb\nc\rlost\nd\n", Lines({"a", "b", "c", "d"}),
+       Listing({})},
+      {"lone CR in a changed line", "a\nb\nx\rlost\nd\n", Lines({"a", "b", "y", "d"}),
+       Listing({"x", kSeparator, "y", kRule})},
+      // Within a run of lines alike, the last compared column decides.
+      {"difference in column 25", Lines({"a", "b", window24 + "x", "d"}),
+       Lines({"a", "b", window24 + "y", "d"}),
+       Listing({window24 + "x", kSeparator, window24 + "y", kRule})},
+      {"difference in column 26", Lines({"a", "b", window24 + "xx", "d"}),
+       Lines({"a", "b", window24 + "xy", "d"}), Listing({})},
+  });
 }
 
-TEST(Limits, LoopLimitWritesBothMessagesAndStops) {
-  core::Limits limits;
-  limits.passes = 2;
-  const Outcome outcome = RunFiles("a\nb\nc\nd\n", "a\nb\nc\nd\n", Blocks1024(limits));
-  EXPECT_EQ(outcome.out, "\r\n" + kRule +
-                             "\r\n\r\n**** {DO 68} LOOP TOO SMALL FOR THE INPUT DATA."
-                             "\r\n**** THERE IS PROBABLY MORE DATA NOT COMPARED.\r\n" +
-                             kStop + "\r\n");
-  EXPECT_EQ(outcome.status, 0);
-}
-
-TEST(Limits, LoopLimitIsNotReachedByARunThatEndsWithinIt) {
-  core::Limits limits;
-  limits.passes = 3;
-  const Outcome outcome = RunFiles("a\nb\n", "a\nb\n", Blocks1024(limits));
-  EXPECT_EQ(outcome.out, "\r\n" + kRule + "\r\n" + kStop + "\r\n");
+TEST(Limits, LoopLimitStopsTheRunWithBothMessagesWhenReached) {
+  const std::string reached = "\r\n" + kRule +
+                              "\r\n\r\n**** {DO 68} LOOP TOO SMALL FOR THE INPUT DATA."
+                              "\r\n**** THERE IS PROBABLY MORE DATA NOT COMPARED.\r\n" +
+                              kStop + "\r\n";
+  const std::string within = "\r\n" + kRule + "\r\n" + kStop + "\r\n";
+  struct Row {
+    std::int32_t passes;
+    std::string file;
+    std::string out;
+  };
+  // Two lines take three passes: two that agree and one that meets both ends.
+  const std::vector<Row> rows = {
+      {2, "a\nb\nc\nd\n", reached},
+      {2, "a\nb\n", reached},
+      {3, "a\nb\n", within},
+  };
+  for (const Row& row : rows) {
+    core::Limits limits;
+    limits.passes = row.passes;
+    const Outcome outcome = RunFiles(row.file, row.file, Blocks1024(limits));
+    EXPECT_EQ(outcome.out, row.out) << row.passes << " passes over " << row.file;
+    EXPECT_EQ(outcome.status, 0);
+  }
 }
 
 }  // namespace

@@ -144,7 +144,8 @@ class MemoryPlatform final : public io::Platform {
   // A console read gives at most one line, its line end included.
   std::int64_t ReadConsoleLine(char* data, std::size_t units) override {
     const std::size_t line_end = in.find('\n', in_pos);
-    const std::size_t line = line_end == std::string::npos ? in.size() - in_pos : line_end + 1 - in_pos;
+    const std::size_t line =
+        line_end == std::string::npos ? in.size() - in_pos : line_end + 1 - in_pos;
     return ReadStdin(data, static_cast<std::int64_t>(std::min(units, line)));
   }
 

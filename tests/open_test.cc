@@ -29,8 +29,7 @@ TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
 TEST(FailureReport, FilesAreKnownByWhatWasOpenedNotByTheirNames) {
   // As file2 is opened, another file is renamed over its name: standard
   // output's file, or a link to file1.
-  const std::string to_stdout =
-      "this file receives the standard output, so it cannot be compared";
+  const std::string to_stdout = "this file receives the standard output, so it cannot be compared";
   const std::string to_file1 = "this file is already open as the other file of the comparison";
   for (const bool stdout_file : {true, false}) {
     MemoryPlatform platform;
@@ -48,8 +47,7 @@ TEST(FailureReport, FilesAreKnownByWhatWasOpenedNotByTheirNames) {
       }
     };
     const Outcome outcome = RunWith(platform, Blocks1024());
-    EXPECT_EQ(outcome.err,
-              MainReport(75, "F6413: OPEN(f2)", stdout_file ? to_stdout : to_file1));
+    EXPECT_EQ(outcome.err, MainReport(75, "F6413: OPEN(f2)", stdout_file ? to_stdout : to_file1));
     EXPECT_EQ(outcome.status, 1);
   }
 }

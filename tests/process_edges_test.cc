@@ -4,6 +4,7 @@
 // program as a child process.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,7 +25,8 @@ std::string WriteFailedTwice(const std::string& what, const std::string& message
          "\r\n";
 }
 
-const std::string kRefused = WriteFailedTwice("F6421: WRITE(CON)", "standard output refused the write");
+const std::string kRefused =
+    WriteFailedTwice("F6421: WRITE(CON)", "standard output refused the write");
 
 struct DescriptorRow {
   const char* name;
@@ -97,6 +99,42 @@ TEST(StandardDescriptors, ListingIntoAnInputFailsItsOpenBeforeAnythingIsWritten)
   }
 }
 
+struct LostOutputRow {
+  const char* name;
+  RunOptions::Lost lost;
+  bool ignore_sigpipe;
+  std::string err;
+  int status;
+  int signal;
+};
+
+TEST(LostOutput, EveryWayOfLosingOutputFailsTheRun) {
+  const std::vector<LostOutputRow> rows = {
+      {"reader gone, SIGPIPE ignored", RunOptions::Lost::kPipeReaderGone, true,
+       WriteFailedTwice("F6421: WRITE(CON)",
+                        "the reader of standard output has gone (its pipe was closed)"),
+       1, 0},
+      // As every tool does, the process ends by the signal.
+      {"reader gone", RunOptions::Lost::kPipeReaderGone, false, "", -1, SIGPIPE},
+      {"terminal hung up", RunOptions::Lost::kTerminalHungUp, false,
+       WriteFailedTwice("F6421: WRITE(CON)",
+                        "an input/output error on the device that receives standard output"),
+       1, 0},
+  };
+  for (const LostOutputRow& row : rows) {
+    TempFolder folder;
+    folder.Write("a", "x\n");
+    folder.Write("b", "y\n");
+    RunOptions options;
+    options.stdout_lost = row.lost;
+    options.ignore_sigpipe = row.ignore_sigpipe;
+    const ProgramResult result = RunVellum(folder, {"a", "b"}, options);
+    EXPECT_EQ(result.err, row.err) << row.name;
+    EXPECT_EQ(result.status, row.status) << row.name;
+    EXPECT_EQ(result.signal, row.signal) << row.name;
+  }
+}
+
 TEST(FullDevice, FullOutputDeviceEndsTheRunWithAWriteFailure) {
   if (!std::filesystem::exists("/dev/full")) {
     GTEST_SKIP() << "no /dev/full here";
@@ -109,8 +147,9 @@ TEST(FullDevice, FullOutputDeviceEndsTheRunWithAWriteFailure) {
   const ProgramResult result = RunVellum(folder, {"a", "b"}, options);
   // The listing is written in blocks, and still reported at the record
   // whose bytes were lost first.
-  EXPECT_EQ(result.err, WriteFailedTwice("F6422: WRITE(CON)",
-                                         "no space left on the device that receives standard output"));
+  EXPECT_EQ(result.err,
+            WriteFailedTwice("F6422: WRITE(CON)",
+                             "no space left on the device that receives standard output"));
   EXPECT_EQ(result.status, 1);
 }
 
@@ -137,6 +176,9 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
   if (SanitizedBuild()) {
     GTEST_SKIP() << "the sanitizers' runtime reserves more address space than any limit here";
   }
+  if (Emulated()) {
+    GTEST_SKIP() << "the emulator reserves the address space of the whole emulated process";
+  }
   // Nothing in common for 30,000 lines: the search goes deep, and the block
   // is listed once it ends.
   std::string file1 = "same\n";
@@ -153,24 +195,37 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
   ASSERT_GT(full.size(), 400'000U);
   int completed = 0;
   int refused = 0;
+  // Every megabyte, then every 16 KB below the first limit that let a run
+  // complete, where start-up runs short at each of its steps in turn.
   constexpr long kMegabyte = 1024L * 1024;
-  for (long limit = 2 * kMegabyte; limit <= 40 * kMegabyte; limit += kMegabyte) {
+  constexpr long kFineStep = 16L * 1024;
+  long first_completed = 0;
+  const auto run_under = [&](long limit) {
     RunOptions options;
     options.address_space = limit;
     const ProgramResult result = RunVellum(folder, {"f1", "f2"}, options);
     if (result.status == 127 && result.err.find("error while loading") != std::string::npos) {
-      continue;  // the system could not even load the program
+      return;  // the system could not even load the program
     }
     if (result.status == 0) {
       ++completed;
+      first_completed = first_completed == 0 ? limit : std::min(first_completed, limit);
       EXPECT_EQ(result.out, full) << limit;
       EXPECT_EQ(result.err, "") << limit;
     } else {
       ++refused;
       EXPECT_EQ(result.status, 255) << limit;
+      EXPECT_EQ(result.signal, 0) << limit;
       EXPECT_EQ(result.out, "") << limit;
       EXPECT_EQ(result.err, "\r\nruntime error R6016\r\n- not enough space\r\n") << limit;
     }
+  };
+  for (long limit = 2 * kMegabyte; limit <= 40 * kMegabyte; limit += kMegabyte) {
+    run_under(limit);
+  }
+  for (long limit = std::max(first_completed - 3 * kMegabyte, kMegabyte); limit < first_completed;
+       limit += kFineStep) {
+    run_under(limit);
   }
   EXPECT_GT(completed, 0);
   EXPECT_GT(refused, 0);

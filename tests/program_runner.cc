@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace vellum::testing {
 namespace {
@@ -19,6 +20,31 @@ namespace {
 constexpr int kExecFailed = 127;
 constexpr uid_t kNobody = 65534;
 constexpr int kDescriptorsToClose = 1024;
+
+// A descriptor that loses what is written to it as `lost` says, or `out`.
+int LosingOutput(RunOptions::Lost lost, int out) {
+  if (lost == RunOptions::Lost::kPipeReaderGone) {
+    std::array<int, 2> ends = {-1, -1};
+    if (::pipe(ends.data()) != 0) {
+      ::_exit(kExecFailed);
+    }
+    ::close(ends[0]);
+    return ends[1];
+  }
+  if (lost == RunOptions::Lost::kTerminalHungUp) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+      ::_exit(kExecFailed);
+    }
+    const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ::close(master);  // the other side hangs up
+    if (terminal < 0) {
+      ::_exit(kExecFailed);
+    }
+    return terminal;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -60,7 +86,25 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     folder.Write(".stdin", options.stdin_bytes);
     source = in_path.string();
   }
-  std::vector<std::string> argv_strings = {VELLUM_BINARY};
+  // Under an emulator, the emulator's words come first.
+  std::vector<std::string> argv_strings;
+  std::istringstream emulator(VELLUM_EMULATOR);
+  for (std::string word; emulator >> word;) {
+    argv_strings.push_back(word);
+  }
+  std::string program = VELLUM_BINARY;
+  if (options.unprivileged && ::geteuid() == 0) {
+    // The user nobody may not reach the build folder; give it a copy.
+    program = (folder.path() / ".vellum").string();
+    std::filesystem::copy_file(VELLUM_BINARY, program,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all |
+                                              std::filesystem::perms::group_read |
+                                              std::filesystem::perms::group_exec |
+                                              std::filesystem::perms::others_read |
+                                              std::filesystem::perms::others_exec);
+  }
+  argv_strings.push_back(program);
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
   argv.reserve(argv_strings.size() + 1);
@@ -88,8 +132,9 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
       ::_exit(kExecFailed);
     }
     ::dup2(in, STDIN_FILENO);
-    ::dup2(out, STDOUT_FILENO);
+    ::dup2(LosingOutput(options.stdout_lost, out), STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    ::signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
     // The child starts with the three standard descriptors only, whatever
     // the test runner left open.
     for (int fd = STDERR_FILENO + 1; fd < kDescriptorsToClose; ++fd) {
@@ -118,7 +163,7 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
                          static_cast<rlim_t>(options.max_files)};
       ::setrlimit(RLIMIT_NOFILE, &limit);
     }
-    ::execv(argv[0], argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(kExecFailed);
   }
   if (options.stdin_pipe) {
@@ -135,6 +180,7 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     return result;
   }
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+  result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
   result.out = options.stdout_path.empty() ? ReadFile(out_path) : "";
   result.err = ReadFile(err_path);
   std::filesystem::remove(out_path);
@@ -144,5 +190,7 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
 }
 
 bool SanitizedBuild() { return VELLUM_SANITIZED != 0; }
+
+bool Emulated() { return !std::string_view(VELLUM_EMULATOR).empty(); }
 
 }  // namespace vellum::testing

@@ -15,6 +15,7 @@ struct ProgramResult {
   std::string out;
   std::string err;
   int status = -1;  // exit status, or -1 when the process did not exit normally
+  int signal = 0;   // the signal that ended the process, if one did
 };
 
 // A temporary folder, removed with everything in it at destruction.
@@ -43,6 +44,10 @@ struct RunOptions {
   // to write, to append, or for reading only.
   std::string stdout_path;
   enum class Mode { kWrite, kAppend, kReadOnly } stdout_mode = Mode::kWrite;
+  // Standard output that loses what is written to it: a pipe whose reader
+  // has gone, or a terminal that has hung up.
+  enum class Lost { kNothing, kPipeReaderGone, kTerminalHungUp } stdout_lost = Lost::kNothing;
+  bool ignore_sigpipe = false;
   // Standard descriptors the child starts without.
   std::vector<int> closed;
   // When set, the child's limits on its address space and on the size of
@@ -63,6 +68,9 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
 // Whether the program under test is built with the sanitizers, whose
 // runtime needs descriptors and privileges of its own.
 bool SanitizedBuild();
+
+// Whether the program runs under an emulator of another processor.
+bool Emulated();
 
 // Reads a whole file.
 std::string ReadFile(const std::filesystem::path& path);

@@ -96,6 +96,8 @@ TEST(ReadRecord, SplitsFilesIntoBlankPaddedRecords) {
        {std::string("\t\0\x1a\xff|", 5), "\x1a"}},
       {"long line keeps 300 bytes", long_line + "\nnext\n", {long_line, "next"}},
       {"300 bytes then CR LF", full + "\r\nnext\r\n", {full, "next"}},
+      {"301 bytes keep 300", full + "G\nnext\n", {full, "next"}},
+      {"lone CR after an LF in the same read", "x\nab\rcd\ne\n", {"x", "ab", "e"}},
       {"CR LF split across blocks", x1023 + "\r\ny\n", {x1023, "y"}},
       {"length a multiple of the block, no line end",
        x1023 + "\n" + std::string(1024, 'y'),

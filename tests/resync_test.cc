@@ -81,6 +81,9 @@ TEST(Limits, SearchLimitListsThePassedOverLinesAndReadsOnFromThere) {
   platform.AddFile("f2", "Y\nQ\nR\nP\n");
   EXPECT_EQ(RunProgram(platform, {"vellum", "f1", "f2"}, plain), 0);
   EXPECT_EQ(platform.out, expected) << "the plain search";
+  // An agreement at the deepest shell of the cycle is still found.
+  EXPECT_EQ(RunFiles("X\nS\nP\n", "Y\nQ\nP\n", Blocks1024(limits)).out,
+            ListingOutput(Listing({"X", "S", kSeparator, "Y", "Q", kRule})));
 }
 
 TEST(Limits, FullSearchFindsAnAgreementDeeperThanOneCycle) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -145,6 +146,43 @@ TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
   EXPECT_TRUE(met.contains("vellum(226) in main program"));
 }
 
+TEST(FailureReport, EveryPlaceThatReadsIsNamedByItsFailure) {
+  // A block, then the rest of one file listed; or one file ending in the
+  // search, and the rest of both listed. Reading a byte at a time, a
+  // failure at every read of each file in turn.
+  const std::string longer = Lines({"ant", "owl", "elk", "emu", "gnu"});
+  const std::string shorter = Lines({"ant", "yak", "elk"});
+  const std::string ended = Lines({"ant", "owl"});
+  const std::string going_on = Lines({"ant", "yak", "bee", "fox"});
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {longer, shorter}, {shorter, longer}, {ended, going_on}, {going_on, ended}};
+  const std::map<int, std::set<std::string>> places = {
+      {1,
+       {"vellum(125) in main program", "vellum(261) in main program", "vellum(416) in READ",
+        "vellum(468) in PRINT"}},
+      {2,
+       {"vellum(133) in main program", "vellum(272) in main program", "vellum(424) in READ",
+        "vellum(498) in PRINT"}},
+  };
+  Seams seams;
+  seams.read_block = 1;
+  for (const auto& [unit, expected] : places) {
+    std::set<std::string> met;
+    for (const auto& [bytes1, bytes2] : pairs) {
+      for (std::int64_t nth = 0; nth < 120; ++nth) {
+        MemoryPlatform platform;
+        platform.AddFile("f1", unit == 1 ? FailingAfterReads(bytes1, nth) : FileBytes(bytes1));
+        platform.AddFile("f2", unit == 2 ? FailingAfterReads(bytes2, nth) : FileBytes(bytes2));
+        const Outcome outcome = RunWith(platform, seams);
+        if (outcome.err.find("F6500: READ(") != std::string::npos) {
+          met.insert(InnermostOf(outcome.err));
+        }
+      }
+    }
+    EXPECT_EQ(met, expected) << "file" << unit;
+  }
+}
+
 TEST(FailureReport, MemoryFailingDuringTheRunIsF6700AfterTheListingSoFar) {
   MemoryPlatform platform;
   platform.stdout_takes_blocks = true;
@@ -218,36 +256,75 @@ TEST(FailureReport, StandardOutputFailingForAnyCauseFailsTheRun) {
 }
 
 // Collecting output in blocks changes no report: cut anywhere, a run reports
-// what writing each record when made reports, for a listing of a block, the
-// rest of a file, NUL lines and the NUL reports, and for a read failure met
-// while records wait.
+// what writing each record when made reports, for listings of a block, the
+// rest of either file, NUL lines and the NUL reports, a file ending in the
+// search, the loop's limit, and for a read failure met while records wait.
+// Between them the cuts meet every place that writes.
 TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
-  const std::string file1 = Lines({"ant", "bee", "elk", std::string("n\0l", 3), "owl", "yak"});
-  const std::string file2 = Lines({"ant", "BEE", "elk"});
-  MemoryPlatform whole;
-  whole.AddFile("f1", file1);
-  whole.AddFile("f2", file2);
-  const Outcome complete = RunWith(whole, Blocks1024());
-  ASSERT_EQ(complete.status, 0);
-  ASSERT_NE(complete.out.find("\xC9"), std::string::npos) << "the NUL report is listed";
-  for (const std::int64_t read_fault : {std::int64_t{-1}, std::int64_t{3}}) {
-    for (std::size_t room = 0; room < complete.out.size(); ++room) {
-      std::vector<Outcome> outcomes;
-      for (const bool blocks : {false, true}) {
-        MemoryPlatform platform;
-        platform.stdout_takes_blocks = blocks;
-        platform.out_room = room;
-        platform.AddFile("f1", file1);
-        MemoryFileSetup setup = FileBytes(file2);
-        setup.fail_after_reads = read_fault;
-        platform.AddFile("f2", setup);
-        outcomes.push_back(RunWith(platform, Blocks1024()));
+  const std::string nul_line("n\0l", 3);
+  const std::string longer = Lines({"ant", "bee", "elk", nul_line, "owl", "yak"});
+  const std::string shorter = Lines({"ant", "BEE", "elk"});
+  struct Run {
+    std::string file1;
+    std::string file2;
+    std::int32_t passes = core::kLoopLimit;
+  };
+  const std::vector<Run> runs = {
+      {longer, shorter},
+      {shorter, longer},
+      {Lines({"ant", nul_line}), Lines({"ant", "yak", "bee"})},  // file1 ends in the search
+      {Lines({nul_line, "ant"}), Lines({"bee", "ant"})},         // both end together
+      {Lines({"ant", "bee"}), Lines({"ant", "bee"}), 1},         // the loop's limit
+  };
+  std::set<std::string> written_at;
+  for (const Run& run : runs) {
+    core::Limits limits;
+    limits.passes = run.passes;
+    const Seams seams = Blocks1024(limits);
+    MemoryPlatform whole;
+    whole.AddFile("f1", run.file1);
+    whole.AddFile("f2", run.file2);
+    const Outcome complete = RunWith(whole, seams);
+    ASSERT_EQ(complete.status, 0);
+    for (const std::int64_t read_fault : {std::int64_t{-1}, std::int64_t{3}}) {
+      if (read_fault >= 0 && &run != &runs.front()) {
+        break;  // one listing with records waiting is enough
       }
-      EXPECT_EQ(outcomes[1], outcomes[0]) << "cut at " << room << ", read fault " << read_fault;
-      EXPECT_EQ(outcomes[0].status, 1);
-      EXPECT_EQ(outcomes[0].out, complete.out.substr(0, std::min(room, outcomes[0].out.size())));
+      for (std::size_t room = 0; room < complete.out.size(); ++room) {
+        std::vector<Outcome> outcomes;
+        for (const bool blocks : {false, true}) {
+          MemoryPlatform platform;
+          platform.stdout_takes_blocks = blocks;
+          platform.out_room = room;
+          platform.AddFile("f1", run.file1);
+          MemoryFileSetup setup = FileBytes(run.file2);
+          setup.fail_after_reads = read_fault;
+          platform.AddFile("f2", setup);
+          outcomes.push_back(RunWith(platform, seams));
+        }
+        EXPECT_EQ(outcomes[1], outcomes[0]) << "cut at " << room << ", read fault " << read_fault;
+        EXPECT_EQ(outcomes[0].status, 1);
+        EXPECT_EQ(outcomes[0].out, complete.out.substr(0, std::min(room, outcomes[0].out.size())));
+        if (outcomes[0].err.find("WRITE(CON)") != std::string::npos) {
+          written_at.insert(InnermostOf(outcomes[0].err));
+        }
+      }
     }
   }
+  const auto main_at = [](std::initializer_list<int> statements) {
+    std::set<std::string> places;
+    for (const int statement : statements) {
+      places.insert("vellum(" + std::to_string(statement) + ") in main program");
+    }
+    return places;
+  };
+  std::set<std::string> expected =
+      main_at({114, 143, 144, 145, 146, 147, 157, 235, 236, 252, 264, 271, 275,
+               279, 282, 283, 284, 285, 286, 289, 290, 291, 292, 293, 295});
+  expected.insert({"vellum(313) in NULLS", "vellum(323) in NULLS", "vellum(455) in PRINT",
+                   "vellum(473) in PRINT", "vellum(482) in PRINT", "vellum(503) in PRINT",
+                   "vellum(508) in PRINT", "vellum(510) in PRINT"});
+  EXPECT_EQ(written_at, expected);
 }
 
 TEST(FailureReport, RangeCheckInComparReportsWithoutAFileName) {
