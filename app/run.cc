@@ -32,7 +32,8 @@ void Report(io::Io& io, std::string& text) {
 
 // Writes `bytes` as made where the run ended, then all that waits in the
 // output buffer; returns the failure met.
-std::optional<io::WriteFailure> WriteOut(io::Io& io, std::initializer_list<std::string_view> bytes) {
+std::optional<io::WriteFailure> WriteOut(io::Io& io,
+                                         std::initializer_list<std::string_view> bytes) {
   for (const std::string_view piece : bytes) {
     if (std::optional<io::WriteFailure> failed =
             io::PutStdout(io, piece, io.termination.ending.trace)) {

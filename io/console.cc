@@ -61,9 +61,9 @@ std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace
 // The routines that made the buffered byte at `at`.
 Trace MadeBy(const Io& io, std::size_t at) {
   const std::vector<OutputOrigin>& origins = io.console.origins;
-  const auto after =
-      std::upper_bound(origins.begin(), origins.end(), at,
-                       [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
+  const auto after = std::upper_bound(
+      origins.begin(), origins.end(), at,
+      [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
   return after == origins.begin() ? TraceOf(io) : std::prev(after)->trace;
 }
 

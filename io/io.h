@@ -106,9 +106,9 @@ struct Console {
 
 // The state of the run's end (io/termination).
 struct Termination {
-  Frame* frames = nullptr;  // innermost active routine frame
+  Frame* frames = nullptr;   // innermost active routine frame
   std::uint64_t pushes = 0;  // frames pushed so far
-  Ending ending;            // how the run ended, once it has
+  Ending ending;             // how the run ended, once it has
 };
 
 struct Io {
