@@ -3,13 +3,12 @@
 // counts the line ends. Prints the count, or how many blocks differed.
 #include <unistd.h>
 
-#include <emmintrin.h>
-
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "bench/file_pair.h"
+#include "io/scan.h"
 
 namespace {
 
@@ -26,26 +25,6 @@ std::size_t ReadBlock(int fd, char* block) {
     fill += static_cast<std::size_t>(got);
   }
   return fill;
-}
-
-// LFs in [p, p + size): 16 bytes at a time, summed in byte lanes.
-long long CountLf(const char* p, std::size_t size) {
-  const __m128i lf = _mm_set1_epi8('\n');
-  long long total = 0;
-  std::size_t i = 0;
-  while (i + 16 <= size) {
-    __m128i lanes = _mm_setzero_si128();
-    for (int n = 0; n < 255 && i + 16 <= size; ++n, i += 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(chunk, lf));
-    }
-    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-    total += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
-  }
-  for (; i < size; ++i) {
-    total += p[i] == '\n' ? 1 : 0;
-  }
-  return total;
 }
 
 }  // namespace
@@ -68,7 +47,7 @@ int main(int argc, char** argv) {
     if (got1 != got2 || std::memcmp(block1.data(), block2.data(), got1) != 0) {
       ++differing;
     }
-    lines += CountLf(block1.data(), got1);
+    lines += vellum::io::scan::CountLf(block1.data(), got1);
   }
   std::printf("%lld\n", differing == 0 ? lines : differing);
   return differing == 0 ? 0 : 1;

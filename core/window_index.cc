@@ -51,15 +51,15 @@ void WindowIndex::Clear() {
 std::uint64_t WindowIndex::Hash(std::string_view window) {
   // The window as whole words and the bytes after them, mixed by
   // multiplication.
-  std::uint64_t h = kWindowSize;
+  std::uint64_t h = kWindowWidth;
   std::size_t at = 0;
-  for (; at + sizeof(std::uint64_t) <= kWindowSize; at += sizeof(std::uint64_t)) {
+  for (; at + sizeof(std::uint64_t) <= kWindowWidth; at += sizeof(std::uint64_t)) {
     std::uint64_t word = 0;
     std::memcpy(&word, window.data() + at, sizeof(word));
     h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
     h ^= h >> 29;
   }
-  for (; at < kWindowSize; ++at) {
+  for (; at < kWindowWidth; ++at) {
     h = (h ^ static_cast<unsigned char>(window[at])) * 0x9E3779B97F4A7C15ULL;
   }
   return h ^ (h >> 29);
@@ -74,16 +74,16 @@ std::uint32_t WindowIndex::Tag(std::uint64_t hash) const {
 std::uint32_t WindowIndex::Find(std::string_view window, std::uint64_t hash,
                                 std::size_t* cell) const {
   const std::uint32_t tag = Tag(hash);
-  std::size_t at = hash & cell_mask_;
+  auto at = static_cast<std::size_t>(hash & cell_mask_);
   for (;;) {
-    const std::uint32_t held = table_[at];
-    if (held == 0) {
+    const std::uint32_t content = table_[at];
+    if (content == 0) {
       *cell = at;
       return 0;
     }
-    if ((held & ~EntryMask()) == tag) {
-      const std::uint32_t number = held & EntryMask();
-      if (std::memcmp(entries_[number - 1].window, window.data(), kWindowSize) == 0) {
+    if ((content & ~EntryMask()) == tag) {
+      const std::uint32_t number = content & EntryMask();
+      if (std::memcmp(entries_[number - 1].window, window.data(), kWindowWidth) == 0) {
         *cell = at;
         return number;
       }
@@ -111,7 +111,7 @@ WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bo
     // Within the reserved room: entries are added, never reallocated.
     Entry& added =
         entries_.emplace_back(Entry{{0, 0}, {0, 0}, static_cast<std::uint32_t>(cell), {}});
-    std::memcpy(added.window, window.data(), kWindowSize);
+    std::memcpy(added.window, window.data(), kWindowWidth);
     number = static_cast<std::uint32_t>(entries_.size());
     table_[cell] = Tag(hash) | number;
   }

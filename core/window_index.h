@@ -17,9 +17,6 @@ namespace vellum::core {
 
 class WindowIndex {
  public:
-  // Bytes of a compared window.
-  static constexpr std::size_t kWindowSize = kWindowWidth;
-
   // An index for at most `max_lines` lines of each file between two
   // Clears. Throws std::bad_alloc when its memory cannot be had.
   explicit WindowIndex(std::int32_t max_lines);
@@ -31,7 +28,7 @@ class WindowIndex {
   using Key = std::uint32_t;
 
   // Adds the next line of the file on unit `unit` (1 or 2), whose `window` is
-  // kWindowSize bytes long: its block position is one more than the last
+  // kWindowWidth bytes long: its block position is one more than the last
   // added for that file, and at most max_lines are added. Only lines with
   // `can_agree` set are found by First and Last. Returns the key of the
   // line's window.
@@ -51,12 +48,13 @@ class WindowIndex {
   // Changes nothing; either window may be empty.
   void Prefetch(std::string_view next, std::string_view after) const {
     if (!next.empty()) {
-      if (const std::uint32_t held = table_[Hash(next) & cell_mask_]; held != 0) {
-        __builtin_prefetch(&entries_[(held & EntryMask()) - 1]);
+      if (const std::uint32_t content = table_[static_cast<std::size_t>(Hash(next) & cell_mask_)];
+          content != 0) {
+        __builtin_prefetch(&entries_[(content & EntryMask()) - 1]);
       }
     }
     if (!after.empty()) {
-      __builtin_prefetch(&table_[Hash(after) & cell_mask_]);
+      __builtin_prefetch(&table_[static_cast<std::size_t>(Hash(after) & cell_mask_)]);
     }
   }
 
@@ -69,7 +67,7 @@ class WindowIndex {
     std::int32_t first[2];
     std::int32_t last[2];
     std::uint32_t cell;  // its cell in the table
-    char window[kWindowSize];
+    char window[kWindowWidth];
   };
   struct Free {
     void operator()(void* memory) const;

@@ -98,11 +98,10 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     program = (folder.path() / ".vellum").string();
     std::filesystem::copy_file(VELLUM_BINARY, program,
                                std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all |
-                                              std::filesystem::perms::group_read |
-                                              std::filesystem::perms::group_exec |
-                                              std::filesystem::perms::others_read |
-                                              std::filesystem::perms::others_exec);
+    std::filesystem::permissions(
+        program, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                     std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                     std::filesystem::perms::others_exec);
   }
   argv_strings.push_back(program);
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());

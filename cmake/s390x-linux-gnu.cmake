@@ -1,0 +1,5 @@
+# Cross-build for s390x, big-endian, run under qemu-s390x.
+set(CMAKE_SYSTEM_PROCESSOR s390x)
+set(VELLUM_CROSS_TRIPLE s390x-linux-gnu)
+set(VELLUM_CROSS_QEMU qemu-s390x)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

@@ -1,0 +1,223 @@
+// Byte scans: the line ends, blanks and differences that reading records and
+// passing over common runs look for. This is the one place that names
+// processor instructions. Each scan has a portable version; where the
+// processor has SSE2 the program takes the wide one, 16 bytes at a time,
+// unless it is built with VELLUM_PORTABLE_SCANS. Tests hold every wide scan
+// against its portable version on the same bytes.
+#ifndef VELLUM_IO_SCAN_H_
+#define VELLUM_IO_SCAN_H_
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vellum::io::scan {
+
+// Bytes a mask covers: bit n of a mask stands for the byte at n.
+inline constexpr std::size_t kMaskBytes = 64;
+
+namespace portable {
+
+// The first CR or LF in [begin, begin + size), or null.
+inline const char* FindLineEnd(const char* begin, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    if (begin[i] == '\n' || begin[i] == '\r') {
+      return begin + i;
+    }
+  }
+  return nullptr;
+}
+
+// Counts LFs backwards from `end` in [begin, end): returns the `*wanted`-th
+// one, or null when there are fewer, having lowered `*wanted` by those passed.
+inline const char* FindNthLastLf(const char* begin, const char* end, std::int64_t* wanted) {
+  while (end != begin) {
+    --end;
+    if (*end == '\n' && --*wanted == 0) {
+      return end;
+    }
+  }
+  return nullptr;
+}
+
+// The LFs, or the CRs and LFs, among the kMaskBytes bytes at `at`.
+inline std::uint64_t LfMask(const char* at) {
+  std::uint64_t mask = 0;
+  for (std::size_t i = 0; i < kMaskBytes; ++i) {
+    mask |= static_cast<std::uint64_t>(at[i] == '\n') << i;
+  }
+  return mask;
+}
+inline std::uint64_t LineEndMask(const char* at) {
+  std::uint64_t mask = 0;
+  for (std::size_t i = 0; i < kMaskBytes; ++i) {
+    mask |= static_cast<std::uint64_t>(at[i] == '\n' || at[i] == '\r') << i;
+  }
+  return mask;
+}
+
+// Writes kMaskBytes bytes to `out`: the first `count` of `in`, then blanks.
+// All kMaskBytes bytes of `in` may be read.
+inline void CopyPadded(char* out, const char* in, std::size_t count) {
+  std::memcpy(out, in, count);
+  std::memset(out + count, ' ', kMaskBytes - count);
+}
+
+// The length of the common prefix of a and b, both `size` bytes long.
+inline std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
+  std::size_t same = 0;
+  while (same < size && a[same] == b[same]) {
+    ++same;
+  }
+  return same;
+}
+
+// LFs in [p, p + size).
+inline std::int64_t CountLf(const char* p, std::size_t size) {
+  std::int64_t count = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    count += p[i] == '\n' ? 1 : 0;
+  }
+  return count;
+}
+
+}  // namespace portable
+
+#if defined(__SSE2__)
+namespace wide {
+
+// Bit n set where byte n of the 16 at `at` equals `byte`, or either byte.
+inline unsigned Equal16(const char* at, char byte) {
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(byte))));
+}
+inline unsigned Either16(const char* at, char one, char other) {
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+      _mm_cmpeq_epi8(chunk, _mm_set1_epi8(one)), _mm_cmpeq_epi8(chunk, _mm_set1_epi8(other)))));
+}
+
+inline const char* FindLineEnd(const char* begin, std::size_t size) {
+  std::size_t i = 0;
+  for (; i + 16 <= size; i += 16) {
+    if (const unsigned hits = Either16(begin + i, '\n', '\r'); hits != 0) {
+      return begin + i + static_cast<std::size_t>(std::countr_zero(hits));
+    }
+  }
+  return portable::FindLineEnd(begin + i, size - i);
+}
+
+inline const char* FindNthLastLf(const char* begin, const char* end, std::int64_t* wanted) {
+  while (end - begin >= 16) {
+    const char* chunk = end - 16;
+    for (unsigned hits = Equal16(chunk, '\n'); hits != 0;) {
+      const auto top = static_cast<int>(std::bit_width(hits)) - 1;
+      if (--*wanted == 0) {
+        return chunk + top;
+      }
+      hits &= ~(1U << static_cast<unsigned>(top));
+    }
+    end = chunk;
+  }
+  return portable::FindNthLastLf(begin, end, wanted);
+}
+
+inline std::uint64_t LfMask(const char* at) {
+  return std::uint64_t{Equal16(at, '\n')} | std::uint64_t{Equal16(at + 16, '\n')} << 16 |
+         std::uint64_t{Equal16(at + 32, '\n')} << 32 | std::uint64_t{Equal16(at + 48, '\n')} << 48;
+}
+inline std::uint64_t LineEndMask(const char* at) {
+  return std::uint64_t{Either16(at, '\n', '\r')} |
+         std::uint64_t{Either16(at + 16, '\n', '\r')} << 16 |
+         std::uint64_t{Either16(at + 32, '\n', '\r')} << 32 |
+         std::uint64_t{Either16(at + 48, '\n', '\r')} << 48;
+}
+
+inline void CopyPadded(char* out, const char* in, std::size_t count) {
+  const __m128i blanks = _mm_set1_epi8(' ');
+  const __m128i limit = _mm_set1_epi8(static_cast<char>(count));
+  __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  for (std::size_t at = 0; at < kMaskBytes; at += 16) {
+    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+    const __m128i keep = _mm_cmplt_epi8(index, limit);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at),
+                     _mm_or_si128(_mm_and_si128(keep, data), _mm_andnot_si128(keep, blanks)));
+    index = _mm_add_epi8(index, _mm_set1_epi8(16));
+  }
+}
+
+inline std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
+  // Whole chunks by memcmp, then 16 bytes at a time.
+  constexpr std::size_t kChunk = 256;
+  std::size_t same = 0;
+  while (same + kChunk <= size && std::memcmp(a + same, b + same, kChunk) == 0) {
+    same += kChunk;
+  }
+  for (; same + 16 <= size; same += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + same));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + same));
+    const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+    if (equal != 0xFFFFU) {
+      return same + static_cast<std::size_t>(std::countr_zero(~equal));
+    }
+  }
+  return same + portable::CommonPrefix(a + same, b + same, size - same);
+}
+
+inline std::int64_t CountLf(const char* p, std::size_t size) {
+  std::int64_t count = 0;
+  std::size_t i = 0;
+  for (; i + 16 <= size; i += 16) {
+    count += std::popcount(Equal16(p + i, '\n'));
+  }
+  return count + portable::CountLf(p + i, size - i);
+}
+
+}  // namespace wide
+#endif
+
+// The scans the program takes.
+#if defined(__SSE2__) && !defined(VELLUM_PORTABLE_SCANS)
+namespace chosen = wide;
+#else
+namespace chosen = portable;
+#endif
+using chosen::CommonPrefix;
+using chosen::CopyPadded;
+using chosen::CountLf;
+using chosen::FindLineEnd;
+using chosen::FindNthLastLf;
+using chosen::LfMask;
+using chosen::LineEndMask;
+
+// The first byte other than a blank in [p, end), or `end`: a word at a time,
+// the first byte in memory being the word's lowest on a little-endian
+// processor and its highest on a big-endian one.
+inline const char* SkipBlanks(const char* p, const char* end) {
+  static_assert(std::endian::native == std::endian::little ||
+                std::endian::native == std::endian::big);
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+  while (end - p >= 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof(word));
+    if (const std::uint64_t other = word ^ kBlanks; other != 0) {
+      const int bit = std::endian::native == std::endian::little ? std::countr_zero(other)
+                                                                 : std::countl_zero(other);
+      return p + bit / 8;
+    }
+    p += 8;
+  }
+  while (p < end && *p == ' ') {
+    ++p;
+  }
+  return p;
+}
+
+}  // namespace vellum::io::scan
+
+#endif  // VELLUM_IO_SCAN_H_

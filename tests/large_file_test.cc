@@ -1,0 +1,70 @@
+// Files past every 32-bit offset, compared in-process on the native platform
+// with standard output sent to a file, so that every build runs it, the
+// 32-bit one under an emulator included.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "io/platform.h"
+#include "tests/whole_runs.h"
+
+namespace vellum::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs `vellum args` in this process, its standard output going to `out`.
+int RunCapturingStdout(const std::vector<std::string>& args, const fs::path& out) {
+  const int saved = ::dup(STDOUT_FILENO);
+  const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::dup2(file, STDOUT_FILENO);
+  ::close(file);
+  const int status = RunProgram(io::NativePlatform(), args);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  return status;
+}
+
+TEST(HugeFiles, LinesPastFourGibibytesCompareLikeAnyOthers) {
+  // A hole of 4 GiB reads as one line of NULs; the lines after it lie past
+  // every 32-bit offset, and the search and the listing move back over them.
+  std::string pattern = (fs::temp_directory_path() / "vellum-huge-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const fs::path folder = pattern;
+  {
+    std::ofstream(folder / "big", std::ios::binary);
+    fs::resize_file(folder / "big", std::uintmax_t{4} << 30);
+    std::ofstream(folder / "big", std::ios::binary | std::ios::app) << "\nalpha\nbeta\n";
+    std::ofstream(folder / "small", std::ios::binary) << "\nalpha\ngamma\n";
+  }
+  const int status = RunCapturingStdout(
+      {"vellum", (folder / "big").string(), (folder / "small").string()}, folder / "out");
+  std::ostringstream out;
+  out << std::ifstream(folder / "out", std::ios::binary).rdbuf();
+  fs::remove_all(folder);
+
+  // Each NUL the comparison meets in the line is reported with the line,
+  // one NUL fewer each time.
+  std::vector<std::string> body;
+  for (std::size_t blanked = 0; blanked < 300; ++blanked) {
+    std::string bar(1, '|');
+    bar.append(blanked, ' ').append(300 - blanked, '\0').push_back('|');
+    body.push_back(bar);
+  }
+  EXPECT_EQ(
+      out.str(),
+      ListingOutput(Listing(Concat({body, kEofNotice, {"beta", kSeparator, "gamma", kRule}}))));
+  EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace vellum::testing
