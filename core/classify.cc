@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "io/records.h"
+#include "io/scan.h"
 #include "io/termination.h"
 
 namespace vellum::core {
@@ -28,7 +29,7 @@ namespace {
 // first byte stays light.
 [[gnu::noinline]] bool IsIgnorableMarked(std::string_view text) {
   const char* end = text.data() + text.size();
-  const char* mark = SkipBlanks(text.data() + 1, end);
+  const char* mark = io::scan::SkipBlanks(text.data() + 1, end);
   if (mark == end) {
     return true;
   }

@@ -7,9 +7,7 @@
 #ifndef VELLUM_CORE_CLASSIFY_H_
 #define VELLUM_CORE_CLASSIFY_H_
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "core/state.h"
@@ -32,26 +30,6 @@ bool IsIgnorableText(std::string_view text);
 // a comment marker in column 1 can begin one that is not empty.
 inline bool MayBeginIgnorable(char first) {
   return first == ' ' || first == 'C' || first == 'c' || first == '!';
-}
-
-// The first byte other than a blank in [p, end), or `end`; a word at a
-// time.
-inline const char* SkipBlanks(const char* p, const char* end) {
-  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
-  if constexpr (std::endian::native == std::endian::little) {
-    while (end - p >= 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, p, sizeof(word));
-      if (const std::uint64_t other = word ^ kBlanks; other != 0) {
-        return p + std::countr_zero(other) / 8;
-      }
-      p += 8;
-    }
-  }
-  while (p < end && *p == ' ') {
-    ++p;
-  }
-  return p;
 }
 
 // Where the banner has its first byte other than a blank after column 1: a

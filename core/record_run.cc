@@ -1,16 +1,14 @@
-// Measuring a run of records: line ends found 64 or 16 bytes at a time, each
+// Measuring a run of records: line ends found 64 bytes at a time, each
 // record classified from its first bytes.
 #include "core/record_run.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "core/classify.h"
 #include "core/core_constants.h"
+#include "io/scan.h"
 
 namespace vellum::core {
 namespace {
@@ -26,7 +24,7 @@ bool RecordCounts(const char* start, const char* lf) {
   // A blank or a marker in column 1 counts only with something other than
   // blanks after it, unless the line is the banner.
   const char* end = start + std::min<std::ptrdiff_t>(lf - start, kLineWidth);
-  const char* mark = SkipBlanks(start + 1, end);
+  const char* mark = io::scan::SkipBlanks(start + 1, end);
   if (mark == end || *mark == '\r') {
     return false;
   }
@@ -68,31 +66,13 @@ class Measure {
 
   void Scan() {
     std::size_t i = 0;
-#if defined(__SSE2__)
-    // A mask of the LFs among 64 bytes, bit n for byte n.
-    const __m128i lf = _mm_set1_epi8('\n');
-    const auto hits16 = [&](std::size_t at) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base_ + at));
-      return static_cast<std::uint64_t>(
-          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf))));
-    };
-    for (; i + 64 <= size_; i += 64) {
-      std::uint64_t hits =
-          hits16(i) | hits16(i + 16) << 16 | hits16(i + 32) << 32 | hits16(i + 48) << 48;
-      for (; hits != 0; hits &= hits - 1) {
+    for (; i + io::scan::kMaskBytes <= size_; i += io::scan::kMaskBytes) {
+      for (std::uint64_t hits = io::scan::LfMask(base_ + i); hits != 0; hits &= hits - 1) {
         if (!Take(i + static_cast<std::size_t>(std::countr_zero(hits)))) {
           return;
         }
       }
     }
-    for (; i + 16 <= size_; i += 16) {
-      for (std::uint64_t hits = hits16(i); hits != 0; hits &= hits - 1) {
-        if (!Take(i + static_cast<std::size_t>(std::countr_zero(hits)))) {
-          return;
-        }
-      }
-    }
-#endif
     for (; i < size_; ++i) {
       if (base_[i] == '\n' && !Take(i)) {
         return;

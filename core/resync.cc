@@ -33,9 +33,9 @@ constexpr std::int32_t kDeepSearch = 64;
 std::string_view Window(const State& s, std::int32_t unit, const Line& line) {
   const std::int32_t first = ForUnit(unit, s.IFIRST1, s.IFIRST2);
   [[maybe_unused]] const std::int32_t last = ForUnit(unit, s.ILAST1, s.ILAST2);
-  assert(first >= 1 && last - first + 1 == static_cast<std::int32_t>(WindowIndex::kWindowSize) &&
+  assert(first >= 1 && last - first + 1 == static_cast<std::int32_t>(kWindowWidth) &&
          last <= kLineWidth);
-  return {line.data() + first - 1, WindowIndex::kWindowSize};
+  return {line.data() + first - 1, kWindowWidth};
 }
 
 // The lines of each file read so far in this block, and the index of them.
@@ -108,9 +108,8 @@ void Search::PrefetchAhead(std::int32_t unit) {
   const std::string_view ahead = io::HeldAhead(s_.io, unit);
   const auto first = static_cast<std::size_t>(ForUnit(unit, s_.IFIRST1, s_.IFIRST2)) - 1;
   const auto window_at = [&](std::size_t start) {
-    return ahead.size() >= start + first + WindowIndex::kWindowSize
-               ? ahead.substr(start + first, WindowIndex::kWindowSize)
-               : std::string_view();
+    return ahead.size() >= start + first + kWindowWidth ? ahead.substr(start + first, kWindowWidth)
+                                                        : std::string_view();
   };
   const std::size_t lf = ahead.find('\n');
   index_.Prefetch(window_at(0),
@@ -178,7 +177,7 @@ void Search::Run() {
   read2_ = 0;
   ReadNext(kUnit2, 205);
 
-  const std::int32_t depth = 2 * s_.limits.search_cycles + 1;
+  const std::int32_t depth = SearchDepth(s_.limits);
   for (std::int32_t m = 2; m <= depth; ++m) {
     if (m % 2 == 0) {
       main_.At(183);

@@ -34,6 +34,10 @@ struct Limits {
   bool skip_common_runs = true;
 };
 
+// The deepest block position a search can reach: each cycle covers two
+// shells, from depth 2 on.
+inline std::int32_t SearchDepth(const Limits& limits) { return 2 * limits.search_cycles + 1; }
+
 struct State;
 
 // A re-synchronisation search; tests put the plain one in its place.
@@ -43,7 +47,7 @@ struct State {
   // Takes the index for the deepest search the limits allow; throws
   // std::bad_alloc when it cannot be had.
   explicit State(io::Io& io_layer, Limits limits_in = {})
-      : io(io_layer), limits(limits_in), index(2 * limits_in.search_cycles + 1) {}
+      : io(io_layer), limits(limits_in), index(SearchDepth(limits_in)) {}
 
   io::Io& io;
   Limits limits;

@@ -80,7 +80,7 @@ void RaiseIfFailed(Io& io, const std::optional<WriteFailure>& failed) {
 std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
   Console& console = io.console;
   const Frame* frame = io.termination.frames;
-  const std::int32_t statement = frame != nullptr ? frame->statement : 0;
+  const std::int32_t statement = frame != nullptr ? frame->record.statement : 0;
   if (!console.origins.empty() && console.origin_given == given &&
       (given != nullptr ||
        (console.origin_pushes == io.termination.pushes && console.origin_frame == frame &&

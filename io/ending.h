@@ -28,7 +28,7 @@ struct Failure {
 
 // Where one active routine stood.
 struct FrameRecord {
-  std::string_view unit;
+  std::string_view source;   // the source unit the routine belongs to
   std::string_view routine;  // empty for the main program
   std::int32_t statement = 0;
 };

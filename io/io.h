@@ -41,8 +41,8 @@ class ByteBuffer {
 
 // An input unit: one open file read through one fixed read buffer. The
 // unit's position in the file is end_offset - fill + pos.
-struct Unit {
-  explicit Unit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
+struct InputUnit {
+  explicit InputUnit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
 
   bool open = false;
   std::string name;  // the name as opened
@@ -119,7 +119,7 @@ struct Io {
 
   Platform& platform;
   Naming naming;
-  std::array<Unit, kUnitCount> units;  // io/open and io/records
+  std::array<InputUnit, kUnitCount> units;  // io/open and io/records
   Console console;
   Termination termination;
 };
@@ -127,18 +127,18 @@ struct Io {
 inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t read_block)
     : platform(platform_in),
       naming{std::move(args)},
-      units{Unit(read_block), Unit(read_block)},
+      units{InputUnit(read_block), InputUnit(read_block)},
       console(platform_in.StdoutTakesBlocks()) {
   // Room for the longest name in every place a name is kept, in UTF-8.
   const std::size_t name_room = kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);
-  for (Unit& unit : units) {
-    unit.name.reserve(name_room);
+  for (InputUnit& input : units) {
+    input.name.reserve(name_room);
   }
   termination.ending.name.reserve(name_room);
 }
 
 // Input unit `unit`, kUnit1 or kUnit2.
-inline Unit& UnitOf(Io& io, std::int32_t unit) {
+inline InputUnit& UnitOf(Io& io, std::int32_t unit) {
   assert(unit == kUnit1 || unit == kUnit2);
   return io.units[static_cast<std::size_t>(unit - kUnit1)];
 }

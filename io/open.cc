@@ -31,7 +31,7 @@ std::string ObtainName(Io& io, std::int32_t unit) {
   return PromptForName(io, unit);
 }
 
-void ResetReading(Unit& input) {
+void ResetReading(InputUnit& input) {
   input.last_line = nullptr;
   input.fill = 0;
   input.pos = 0;
@@ -77,7 +77,7 @@ void RaiseSameFile(Io& io, const std::string& name) {
 
 // Makes `unit` a unit opened under `name` that has read nothing yet; its
 // read buffer stays.
-void ResetUnit(Unit& input, const std::string& name) {
+void ResetUnit(InputUnit& input, const std::string& name) {
   input.open = true;
   input.name.assign(name);
   input.file.reset();
@@ -90,11 +90,11 @@ void ResetUnit(Unit& input, const std::string& name) {
 
 void OPEN_INPUT(Io& io, std::int32_t unit) {
   const std::string name = ObtainName(io, unit);
-  Unit& input = UnitOf(io, unit);
+  InputUnit& input = UnitOf(io, unit);
 
   // A device word opens no disk file; such a unit fails at its rewind.
   if (const std::optional<std::string> device = DeviceName(name)) {
-    for (const Unit& other : io.units) {
+    for (const InputUnit& other : io.units) {
       if (other.open && other.is_device && SameDevice(other.name, *device)) {
         RaiseSameFile(io, *device);
       }
@@ -118,7 +118,7 @@ void OPEN_INPUT(Io& io, std::int32_t unit) {
   // read its own output and might never end. The file is known by what was
   // opened, not by the name, which may lead elsewhere by now.
   if (opened.identity) {
-    for (const Unit& other : io.units) {
+    for (const InputUnit& other : io.units) {
       if (other.open && other.identity == opened.identity) {
         RaiseSameFile(io, name);
       }
@@ -137,14 +137,14 @@ void OPEN_INPUT(Io& io, std::int32_t unit) {
 void CloseUnits(Io& io) {
   // Closing a file open for reading loses nothing, and the platform reports
   // no failure for it.
-  for (Unit& input : io.units) {
+  for (InputUnit& input : io.units) {
     input.file.reset();
     input.open = false;
   }
 }
 
 void REWIND_INPUT(Io& io, std::int32_t unit) {
-  Unit& input = UnitOf(io, unit);
+  InputUnit& input = UnitOf(io, unit);
   if (input.is_device) {
     RAISE_FAILURE(io, {kFailureRewindDevice, Operation::kRewind, input.name,
                        "a device cannot be rewound, so it cannot be compared"});

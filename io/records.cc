@@ -2,30 +2,29 @@
 #include "io/records.h"
 
 #include <algorithm>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include <bit>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "io/scan.h"
 #include "io/termination.h"
 
 namespace vellum::io {
 namespace {
 
-void RaiseReadError(Io& io, const Unit& input, Operation operation) {
+void RaiseReadError(Io& io, const InputUnit& input, Operation operation) {
   RAISE_FAILURE(io, {kFailureRead, operation, input.name,
                      "the file could not be read (a device or file system error)"});
 }
 
-std::int32_t BufferSize(const Unit& input) {
+std::int32_t BufferSize(const InputUnit& input) {
   return static_cast<std::int32_t>(input.buffer.Size());
 }
 
 // Reads the next block at the end offset. Returns false when the file has no
 // more bytes; the buffer is then empty.
-bool Refill(Io& io, Unit& input) {
+bool Refill(Io& io, InputUnit& input) {
   const std::int64_t got =
       input.file->ReadAt(input.end_offset, input.buffer.Data(), BufferSize(input));
   if (got < 0) {
@@ -37,62 +36,35 @@ bool Refill(Io& io, Unit& input) {
   return input.fill > 0;
 }
 
-// The first CR or LF in [begin, begin + size), or null. Both are looked for
-// in one pass, 16 bytes at a time where the processor allows.
-const char* FindLineEnd(const char* begin, std::size_t size) {
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  for (; i + 16 <= size; i += 16) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + i));
-    const int hits =
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
-    if (hits != 0) {
-      return begin + i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
-    }
-  }
-#endif
-  for (; i < size; ++i) {
-    if (begin[i] == '\n' || begin[i] == '\r') {
-      return begin + i;
-    }
-  }
-  return nullptr;
-}
+// The record format in one place. A record is the bytes up to and including
+// the next LF, or up to the end of the file; its data are its bytes before
+// the first CR or LF, of which a line keeps at most its width.
+struct WholeRecord {
+  std::size_t data = 0;  // data bytes, all kept
+  std::size_t size = 0;  // bytes of the whole record, its ending included
+};
 
-// Counts LFs backwards from `end` in [begin, end): returns the `*wanted`-th
-// one, or null when there are fewer, having lowered `*wanted` by those
-// passed. Looks at 16 bytes at a time where the processor allows.
-const char* FindNthLastLf(const char* begin, const char* end, std::int64_t* wanted) {
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  while (end - begin >= 16) {
-    const char* chunk = end - 16;
-    auto hits = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk)), lf)));
-    while (hits != 0) {
-      const int top = 31 - __builtin_clz(hits);
-      if (--*wanted == 0) {
-        return chunk + top;
-      }
-      hits &= ~(1U << static_cast<unsigned>(top));
-    }
-    end = chunk;
+// The record whose data end at `stop`, the first CR or LF among the `held`
+// bytes at `begin`, when they hold it whole, ended by LF or CR LF, with no
+// more data than `width`. Any other record (a lone CR, a CR whose LF is not
+// held, a longer line) is read the general way.
+std::optional<WholeRecord> HeldWhole(const char* begin, std::size_t held, std::size_t stop,
+                                     std::size_t width) {
+  if (stop > width) {
+    return std::nullopt;
   }
-#endif
-  while (end != begin) {
-    --end;
-    if (*end == '\n' && --*wanted == 0) {
-      return end;
-    }
+  if (begin[stop] == '\n') {
+    return WholeRecord{stop, stop + 1};
   }
-  return nullptr;
+  if (stop + 1 < held && begin[stop + 1] == '\n') {
+    return WholeRecord{stop, stop + 2};
+  }
+  return std::nullopt;
 }
 
 // Blanks `line` after its first `count` data bytes, as far as the unit's
 // previous record into the same line can have filled it.
-void BlankAfter(Unit& input, std::span<char> line, std::size_t count) {
+void BlankAfter(InputUnit& input, std::span<char> line, std::size_t count) {
   std::size_t dirty = line.size();
   if (input.last_line == line.data()) {
     dirty = std::max(count, input.last_length);
@@ -102,92 +74,59 @@ void BlankAfter(Unit& input, std::span<char> line, std::size_t count) {
   input.last_length = count;
 }
 
-#if defined(__SSE2__)
-// Bytes the quick read looks at: four 16-byte chunks.
-constexpr std::size_t kQuickBytes = 64;
-
-// A mask of the CRs and LFs among the 16 bytes at `at`, bit n for byte n.
-std::uint64_t LineEnds16(const char* at) {
-  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-  const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')),
-                                    _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')));
-  return static_cast<unsigned>(_mm_movemask_epi8(ends));
-}
-
-// Takes a record held whole whose LF or CR LF ends it within its first
-// kQuickBytes, the commonest kind, writing the line's first kQuickBytes in
-// one pass: each byte is the record's or a blank. Returns false, having
-// changed nothing, for any other record. The read buffer must have
-// kQuickBytes from the position on; past the bytes held they are not
+// Takes a record held whole whose data end within the first
+// scan::kMaskBytes bytes, the commonest kind, writing the line's first
+// kMaskBytes in one pass: each byte is the record's or a blank. Returns
+// false, having changed nothing, for any other record. The read buffer must
+// have kMaskBytes from the position on; past the bytes held they are not
 // looked at.
-bool TakeShortRecord(Unit& input, std::span<char> line) {
+bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   const auto pos = static_cast<std::size_t>(input.pos);
-  if (input.buffer.Size() - pos < kQuickBytes || line.size() < kQuickBytes) {
+  if (input.buffer.Size() - pos < scan::kMaskBytes || line.size() < scan::kMaskBytes) {
     return false;
   }
   const char* begin = input.buffer.Data() + pos;
   const auto held = static_cast<std::size_t>(input.fill) - pos;
-  std::uint64_t ends = LineEnds16(begin) | LineEnds16(begin + 16) << 16 |
-                       LineEnds16(begin + 32) << 32 | LineEnds16(begin + 48) << 48;
-  if (held < kQuickBytes) {
+  std::uint64_t ends = scan::LineEndMask(begin);
+  if (held < scan::kMaskBytes) {
     ends &= (std::uint64_t{1} << held) - 1;
   }
   if (ends == 0) {
     return false;
   }
-  const auto count = static_cast<std::size_t>(__builtin_ctzll(ends));
-  std::size_t ending = 1;
-  if (begin[count] == '\r') {
-    if (count + 1 >= held || begin[count + 1] != '\n') {
-      return false;
-    }
-    ending = 2;
+  const std::optional<WholeRecord> record =
+      HeldWhole(begin, held, static_cast<std::size_t>(std::countr_zero(ends)), line.size());
+  if (!record) {
+    return false;
   }
-  const __m128i blanks = _mm_set1_epi8(' ');
-  const __m128i limit = _mm_set1_epi8(static_cast<char>(count));
-  __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  for (std::size_t at = 0; at < kQuickBytes; at += 16) {
-    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at));
-    const __m128i keep = _mm_cmplt_epi8(index, limit);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(line.data() + at),
-                     _mm_or_si128(_mm_and_si128(keep, data), _mm_andnot_si128(keep, blanks)));
-    index = _mm_add_epi8(index, _mm_set1_epi8(16));
-  }
-  // Past its first kQuickBytes the line only needs blanking as far as the
+  scan::CopyPadded(line.data(), begin, record->data);
+  // Past its first kMaskBytes the line only needs blanking as far as the
   // unit's previous record into it went.
   const std::size_t dirty = input.last_line == line.data() ? input.last_length : line.size();
-  if (dirty > kQuickBytes) {
-    std::memset(line.data() + kQuickBytes, ' ', dirty - kQuickBytes);
+  if (dirty > scan::kMaskBytes) {
+    std::memset(line.data() + scan::kMaskBytes, ' ', dirty - scan::kMaskBytes);
   }
   input.last_line = line.data();
-  input.last_length = count;
-  input.pos += static_cast<std::int32_t>(count + ending);
+  input.last_length = record->data;
+  input.pos += static_cast<std::int32_t>(record->size);
   return true;
 }
-#endif
 
 // Reads the next record of `input` into `line` as READ_RECORD does, its
 // end of file not yet met. Kept out of line, so that the quick path stays
 // light.
-[[gnu::noinline]] bool ReadAnyRecord(Io& io, Unit& input, std::span<char> line) {
+[[gnu::noinline]] bool ReadAnyRecord(Io& io, InputUnit& input, std::span<char> line) {
   // Most records lie whole in the bytes held, ended by LF or CR LF within
   // the line's width: take them in one step.
   {
     const char* begin = input.buffer.Data() + input.pos;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
-    const char* stop = FindLineEnd(begin, std::min(held, line.size() + 1));
-    if (stop != nullptr) {
-      const auto count = static_cast<std::size_t>(stop - begin);
-      std::size_t ending = 0;
-      if (*stop == '\n') {
-        ending = 1;
-      } else if (count + 1 < held && stop[1] == '\n') {
-        ending = 2;
-      }
-      if (ending != 0 && count <= line.size()) {
-        std::memcpy(line.data(), begin, count);
-        BlankAfter(input, line, count);
-        input.pos += static_cast<std::int32_t>(count + ending);
+    if (const char* stop = scan::FindLineEnd(begin, std::min(held, line.size() + 1))) {
+      if (const std::optional<WholeRecord> record =
+              HeldWhole(begin, held, static_cast<std::size_t>(stop - begin), line.size())) {
+        std::memcpy(line.data(), begin, record->data);
+        BlankAfter(input, line, record->data);
+        input.pos += static_cast<std::int32_t>(record->size);
         return true;
       }
     }
@@ -205,7 +144,7 @@ bool TakeShortRecord(Unit& input, std::span<char> line) {
     const std::size_t room = line.size() - stored;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const std::size_t size = std::min(room, held);
-    const char* stop = FindLineEnd(begin, size);
+    const char* stop = scan::FindLineEnd(begin, size);
     const std::size_t count = stop == nullptr ? size : static_cast<std::size_t>(stop - begin);
     std::memcpy(line.data() + stored, begin, count);
     stored += count;
@@ -253,15 +192,13 @@ bool TakeShortRecord(Unit& input, std::span<char> line) {
 }  // namespace
 
 bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
-  Unit& input = UnitOf(io, unit);
+  InputUnit& input = UnitOf(io, unit);
   if (input.eof) {
     return false;
   }
-#if defined(__SSE2__)
   if (TakeShortRecord(input, line)) {
     return true;
   }
-#endif
   return ReadAnyRecord(io, input, line);
 }
 
@@ -272,7 +209,7 @@ namespace {
 // Moves `input` back `count` records, its end-of-file flag clear, reading
 // earlier blocks as needed. Kept out of line, so that moving back within
 // the bytes held stays light.
-[[gnu::noinline]] void BackspaceThroughBlocks(Io& io, Unit& input, std::int64_t count) {
+[[gnu::noinline]] void BackspaceThroughBlocks(Io& io, InputUnit& input, std::int64_t count) {
   std::int64_t held_start = input.end_offset - input.fill;  // file offset of buffer[0]
   if (held_start + input.pos == 0) {
     return;
@@ -288,7 +225,7 @@ namespace {
       --scan_end;
     }
     const char* base = input.buffer.Data();
-    if (const char* lf = FindNthLastLf(base, base + scan_end, &count)) {
+    if (const char* lf = scan::FindNthLastLf(base, base + scan_end, &count)) {
       input.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
     }
@@ -316,7 +253,7 @@ namespace {
 }  // namespace
 
 void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
-  Unit& input = UnitOf(io, unit);
+  InputUnit& input = UnitOf(io, unit);
   if (count <= 0) {
     return;
   }
@@ -331,7 +268,7 @@ void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
   if (input.pos > 0) {
     std::int64_t wanted = count;
     const char* base = input.buffer.Data();
-    if (const char* lf = FindNthLastLf(base, base + input.pos - 1, &wanted)) {
+    if (const char* lf = scan::FindNthLastLf(base, base + input.pos - 1, &wanted)) {
       input.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
     }

@@ -28,15 +28,15 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 // the last record unit `unit` read into it, or all of it when the unit did
 // not read into that line.
 inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char> line) {
-  const Unit& held = UnitOf(io, unit);
-  return held.last_line == line.data() ? std::min(held.last_length, line.size()) : line.size();
+  const InputUnit& input = UnitOf(io, unit);
+  return input.last_line == line.data() ? std::min(input.last_length, line.size()) : line.size();
 }
 
 // The bytes unit `unit`'s read buffer holds beyond its position: the next
 // records, as far as they are held. Valid until the unit is read or moved.
 inline std::string_view HeldAhead(Io& io, std::int32_t unit) {
-  const Unit& held = UnitOf(io, unit);
-  return {held.buffer.Data() + held.pos, static_cast<std::size_t>(held.fill - held.pos)};
+  const InputUnit& input = UnitOf(io, unit);
+  return {input.buffer.Data() + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
 }
 
 // Moves unit `unit` back one record, so that the next READ_RECORD returns the

@@ -51,7 +51,7 @@ Trace TraceOf(const Io& io) {
   Trace trace;
   for (const Frame* frame = io.termination.frames; frame != nullptr && trace.count < kMaxFrames;
        frame = frame->link) {
-    trace.frames[trace.count++] = {frame->unit, frame->routine, frame->statement};
+    trace.frames[trace.count++] = frame->record;
   }
   return trace;
 }
@@ -78,7 +78,7 @@ void FormatReport(const Ending& ending, std::string& text) {
   const Trace& trace = ending.trace;
   if (trace.count > 0) {
     const FrameRecord& innermost = trace.frames[0];
-    text += innermost.unit;
+    text += innermost.source;
     text += '(';
     AppendNumber(text, innermost.statement);
     text += ") : ";
@@ -102,7 +102,7 @@ void FormatReport(const Ending& ending, std::string& text) {
     text += "\t\tfrom ";
     text += frame.routine.empty() ? std::string_view("main program") : frame.routine;
     text += " in ";
-    text += frame.unit;
+    text += frame.source;
     text += '(';
     AppendNumber(text, frame.statement);
     text += ")\r\n";

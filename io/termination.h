@@ -18,12 +18,11 @@ namespace vellum::io {
 // Thrown to end the run; what ended it is in Io::ending.
 struct RunEnd {};
 
-// One active routine of the core. `routine` is empty for the main program.
+// One active routine of the core, linked to its caller's frame. The
+// routine's name is empty for the main program.
 struct Frame {
   Frame* link = nullptr;
-  std::string_view unit;
-  std::string_view routine;
-  std::int32_t statement = 0;
+  FrameRecord record;
 };
 
 inline void PUSH_FRAME(Io& io, Frame& frame) {
@@ -43,7 +42,7 @@ inline void POP_FRAME(Io& io) {
 class RoutineFrame {
  public:
   RoutineFrame(Io& io, std::string_view routine, std::int32_t statement)
-      : io_(io), frame_{nullptr, kSourceUnit, routine, statement} {
+      : io_(io), frame_{nullptr, {kSourceUnit, routine, statement}} {
     PUSH_FRAME(io_, frame_);
   }
   ~RoutineFrame() {
@@ -55,7 +54,7 @@ class RoutineFrame {
   RoutineFrame& operator=(const RoutineFrame&) = delete;
 
   // Records the statement the routine is executing now.
-  void At(std::int32_t statement) { frame_.statement = statement; }
+  void At(std::int32_t statement) { frame_.record.statement = statement; }
 
  private:
   Io& io_;
