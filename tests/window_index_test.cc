@@ -24,7 +24,7 @@ TEST(WindowIndex, FindsFirstAndLastLikeABruteForceSearchAcrossClears) {
     std::vector<bool> agrees[2];
     for (std::int32_t n = 0; n < kMaxLines; ++n) {
       for (std::int32_t file = 1; file <= 2; ++file) {
-        std::string window(WindowIndex::kWindowSize, ' ');
+        std::string window(kWindowWidth, ' ');
         window.replace(0, 8, std::to_string(10000000 + random() % distinct));
         const bool can_agree = file == 2 || random() % 4 != 0;
         index.Add(file, window, can_agree);
