@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "io/records.h"
-#include "io/scan.h"
 #include "io/termination.h"
 
 namespace vellum::core {
@@ -21,36 +20,6 @@ bool WindowInLine(std::int32_t first, std::int32_t last) {
 }
 
 }  // namespace
-
-namespace {
-
-// IsIgnorableText for a line that begins with a blank or a marker: all
-// blank after it, or the banner. Kept out of line, so that the test of the
-// first byte stays light.
-[[gnu::noinline]] bool IsIgnorableMarked(std::string_view text) {
-  const char* end = text.data() + text.size();
-  const char* mark = io::scan::SkipBlanks(text.data() + 1, end);
-  if (mark == end) {
-    return true;
-  }
-  return text.front() == ' ' && static_cast<std::size_t>(mark - text.data()) == kBannerMark &&
-         text.starts_with(kBanner);
-}
-
-}  // namespace
-
-bool IsIgnorableText(std::string_view text) {
-  // Every ignorable line begins with a blank or a marker, which settles most
-  // lines at their first byte.
-  if (text.empty()) {
-    return true;
-  }
-  const char first = text.front();
-  if (!MayBeginIgnorable(first)) {
-    return false;
-  }
-  return IsIgnorableMarked(text);
-}
 
 bool BlankPaddedEqual(std::string_view a, std::string_view b) {
   if (a.size() == b.size()) {

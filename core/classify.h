@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/state.h"
+#include "io/scan.h"
 
 namespace vellum::core {
 
@@ -23,19 +24,30 @@ void CHECK(State& s, std::int32_t& result, std::int32_t unit);
 void COMPAR(State& s);
 
 // Whether a line whose text is `text`, padded with blanks, is ignorable:
-// the banner in its first 25 columns, all blank, or a lone marker.
-bool IsIgnorableText(std::string_view text);
-
-// Whether a line beginning with `first` can be ignorable: only a blank or
-// a comment marker in column 1 can begin one that is not empty.
-inline bool MayBeginIgnorable(char first) {
-  return first == ' ' || first == 'C' || first == 'c' || first == '!';
+// the banner in its first 25 columns, all blank, or a lone marker. The one
+// statement of the rule, for CHECK and for runs of records alike; inline,
+// since a run asks it of every record.
+inline bool IsIgnorableText(std::string_view text) {
+  // Every ignorable line that is not empty begins with a blank or a marker,
+  // which settles most lines at their first byte.
+  if (text.empty()) {
+    return true;
+  }
+  const char first = text.front();
+  if (first != ' ' && first != 'C' && first != 'c' && first != '!') {
+    return false;
+  }
+  // All blank after column 1, or the banner, which has its first byte other
+  // than a blank after column 1 where a line beginning with it has its own.
+  constexpr std::size_t kBannerMark = kBanner.find_first_not_of(' ', 1);
+  static_assert(kBanner.front() == ' ' && kBannerMark != std::string_view::npos);
+  const char* mark = io::scan::SkipBlanks(text.data() + 1, text.data() + text.size());
+  if (mark == text.data() + text.size()) {
+    return true;
+  }
+  return first == ' ' && static_cast<std::size_t>(mark - text.data()) == kBannerMark &&
+         text.starts_with(kBanner);
 }
-
-// Where the banner has its first byte other than a blank after column 1: a
-// line that begins with the banner has its own there too.
-inline constexpr std::size_t kBannerMark = kBanner.find_first_not_of(' ', 1);
-static_assert(kBanner.front() == ' ' && kBannerMark != std::string_view::npos);
 
 // Equality of two strings when the shorter is taken as padded with blanks.
 bool BlankPaddedEqual(std::string_view a, std::string_view b);

@@ -112,7 +112,7 @@ void MAIN(State& s) {
       // word; take them in one step, counting their passes.
       const RecordRun run = MeasureRecordRun(io::HeldAlike(s.io), s.limits.passes - pass);
       if (run.size > 0) {
-        io::PassHeldAlike(s.io, run.size, run.last, s.LINE1, s.LINE2);
+        io::PassRecordsHeldAlike(s.io, run.size, run.last, s.LINE1, s.LINE2);
         pass += static_cast<std::int32_t>(run.counted);
       }
     }

@@ -191,6 +191,19 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
 
 }  // namespace
 
+void PassRecordsHeldAlike(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
+                          std::span<char> line2) {
+  for (const std::int32_t unit : {kUnit1, kUnit2}) {
+    InputUnit& input = UnitOf(io, unit);
+    const std::span<char> line = unit == kUnit1 ? line1 : line2;
+    input.pos += static_cast<std::int32_t>(size);
+    std::memcpy(line.data(), last.data(), last.size());
+    std::memset(line.data() + last.size(), ' ', line.size() - last.size());
+    input.last_line = line.data();
+    input.last_length = last.size();
+  }
+}
+
 bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   InputUnit& input = UnitOf(io, unit);
   if (input.eof) {

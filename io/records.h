@@ -7,11 +7,13 @@
 #define VELLUM_IO_RECORDS_H_
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "io/io.h"
+#include "io/scan.h"
 
 namespace vellum::io {
 
@@ -38,6 +40,58 @@ inline std::string_view HeldAhead(Io& io, std::int32_t unit) {
   const InputUnit& input = UnitOf(io, unit);
   return {input.buffer.Data() + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
 }
+
+// The whole records at the start of `bytes`, each ended by its LF, taken
+// one by one while `take(data)` returns true: `data` is what READ_RECORD
+// puts in a line of `width` bytes, the record's bytes before its first CR
+// or LF, at most `width` of them. Returns how many bytes the records taken
+// fill and the last one's data (a view into `bytes`).
+struct TakenRecords {
+  std::size_t size = 0;
+  std::string_view last;
+};
+template <typename Take>
+TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& take) {
+  TakenRecords taken;
+  const char* base = bytes.data();
+  std::size_t start = 0;                          // of the next record
+  std::size_t data_end = std::string_view::npos;  // its first CR or LF, once met
+  // At each CR or LF in turn; false once `take` has refused a record.
+  const auto line_end_at = [&](std::size_t at) {
+    data_end = std::min(data_end, at);
+    if (base[at] != '\n') {
+      return true;
+    }
+    const std::string_view data(base + start, std::min(data_end - start, width));
+    if (!take(data)) {
+      return false;
+    }
+    taken = {at + 1, data};
+    start = at + 1;
+    data_end = std::string_view::npos;
+    return true;
+  };
+  std::size_t i = 0;
+  for (; i + scan::kMaskBytes <= bytes.size(); i += scan::kMaskBytes) {
+    for (std::uint64_t ends = scan::LineEndMask(base + i); ends != 0; ends &= ends - 1) {
+      if (!line_end_at(i + static_cast<std::size_t>(std::countr_zero(ends)))) {
+        return taken;
+      }
+    }
+  }
+  for (; i < bytes.size(); ++i) {
+    if ((base[i] == '\n' || base[i] == '\r') && !line_end_at(i)) {
+      return taken;
+    }
+  }
+  return taken;
+}
+
+// Moves both units over the first `size` bytes they hold, whole records
+// both hold alike, leaving `last`, the data of the last record passed, in
+// `line1` and `line2` as reading that record would have left it.
+void PassRecordsHeldAlike(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
+                          std::span<char> line2);
 
 // Moves unit `unit` back one record, so that the next READ_RECORD returns the
 // record last read again. When the end-of-file flag is set it only clears

@@ -136,7 +136,9 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
       file2 = LineMaker::Distinct('b', 60 + maker.Pick(80), file2);
     }
     Seams fast;
-    fast.read_block = 1 + static_cast<std::int32_t>(maker.Pick(3) == 0 ? maker.Pick(40) : 4096);
+    // Blocks that straddle the quick read's 64 bytes and a record's 301.
+    constexpr std::int32_t kBlockBases[] = {1, 56, 292, 4096};
+    fast.read_block = kBlockBases[maker.Pick(4)] + static_cast<std::int32_t>(maker.Pick(17));
     if (maker.Pick(3) == 0) {
       fast.limits.search_cycles = 1 + static_cast<std::int32_t>(maker.Pick(4));
     }
