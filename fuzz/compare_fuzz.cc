@@ -43,9 +43,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string file1 = input.substr(0, split);
   const std::string file2 = split == std::string::npos ? file1 : input.substr(split + 1);
 
+  // Read blocks that straddle the quick read's 64 bytes and a record's 301,
+  // and searches both shallow and deeper than where the search starts
+  // fetching ahead (64 lines).
   vellum::Seams fast;
-  fast.read_block = 1 + static_cast<std::int32_t>(size % 17);
-  fast.limits.search_cycles = 1 + static_cast<std::int32_t>(size % 5);
+  const auto draw = static_cast<std::int32_t>(size % 97);
+  switch (size / 97 % 4) {
+    case 0:
+      fast.read_block = 1 + draw % 17;
+      break;
+    case 1:
+      fast.read_block = 56 + draw % 16;
+      break;
+    case 2:
+      fast.read_block = 292 + draw % 16;
+      break;
+    default:
+      fast.read_block = 4096;
+      break;
+  }
+  fast.limits.search_cycles = size % 3 == 0 ? 33 + draw % 16 : 1 + draw % 5;
   // Standard output in blocks for half the inputs: the same bytes either way.
   const Outcome outcome = Run(file1, file2, fast, size % 2 == 0);
   if (outcome.status != 0 || !outcome.err.empty()) {

@@ -1,6 +1,7 @@
 // Fuzzes the record layer: the input's first bytes choose the read block
 // and a sequence of reads and moves back, the rest is the file. Every record
-// read must equal the simple whole-file model's.
+// read must equal the simple whole-file model's, and every wide byte scan
+// must find in the file what its portable version finds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,13 +10,47 @@
 #include "io/io.h"
 #include "io/open.h"
 #include "io/records.h"
+#include "io/scan.h"
 #include "tests/memory_platform.h"
 #include "tests/record_model.h"
 
 namespace {
 
 constexpr std::size_t kWidth = 300;
-constexpr std::size_t kHeader = 9;
+constexpr std::size_t kHeader = 10;
+
+// Every wide scan must find what its portable version finds in `bytes`.
+void CheckScans(const std::string& bytes) {
+#if defined(__SSE2__)
+  namespace scan = vellum::io::scan;
+  const char* begin = bytes.data();
+  const std::size_t size = bytes.size();
+  std::int64_t wide_left = 3;
+  std::int64_t portable_left = 3;
+  if (scan::wide::FindLineEnd(begin, size) != scan::portable::FindLineEnd(begin, size) ||
+      scan::wide::FindNthLastLf(begin, begin + size, &wide_left) !=
+          scan::portable::FindNthLastLf(begin, begin + size, &portable_left) ||
+      wide_left != portable_left ||
+      scan::wide::CountLf(begin, size) != scan::portable::CountLf(begin, size) ||
+      scan::wide::CommonPrefix(begin, begin + size / 2, size / 2) !=
+          scan::portable::CommonPrefix(begin, begin + size / 2, size / 2)) {
+    std::abort();
+  }
+  for (std::size_t at = 0; at + scan::kMaskBytes <= size; at += 7) {
+    std::string wide(scan::kMaskBytes, 'w');
+    std::string portable(scan::kMaskBytes, 'p');
+    scan::wide::CopyPadded(wide.data(), begin + at, at % (scan::kMaskBytes + 1));
+    scan::portable::CopyPadded(portable.data(), begin + at, at % (scan::kMaskBytes + 1));
+    if (scan::wide::LfMask(begin + at) != scan::portable::LfMask(begin + at) ||
+        scan::wide::LineEndMask(begin + at) != scan::portable::LineEndMask(begin + at) ||
+        wide != portable) {
+      std::abort();
+    }
+  }
+#else
+  (void)bytes;
+#endif
+}
 
 }  // namespace
 
@@ -23,13 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < kHeader) {
     return 0;
   }
-  // One byte for the block size, eight for 64 operations (1 bit each).
-  const std::int32_t block = 1 + data[0] % 64;
+  // Two bytes for the block size, 1 to 400 bytes, so that blocks straddle
+  // the quick read's 64 bytes and a record's 301 and records start at every
+  // offset of a block; eight for 64 operations (1 bit each).
+  const std::int32_t block = 1 + ((data[0] << 8) | data[1]) % 400;
   std::uint64_t operations = 0;
-  for (std::size_t i = 1; i < kHeader; ++i) {
+  for (std::size_t i = 2; i < kHeader; ++i) {
     operations = (operations << 8) | data[i];
   }
   const std::string bytes(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
+  CheckScans(bytes);
 
   vellum::testing::MemoryPlatform platform;
   platform.AddFile("f", bytes);
