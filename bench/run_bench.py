@@ -13,6 +13,10 @@ writes its output to a file.
 
     python3 bench/run_bench.py            # the whole set, 3 runs each
     python3 bench/run_bench.py --quick    # without the 1 GB workloads
+    python3 bench/run_bench.py --baseline build/old   # another build beside it
+
+With --baseline, the vellum of that folder runs alternately with this one
+on every workload, and its row shows this build's time over its own.
 """
 
 import argparse
@@ -157,7 +161,10 @@ def main():
     parser.add_argument("--quick", action="store_true", help="leave out the 1 GB workloads")
     parser.add_argument("--small-runs", type=int, default=300, help="whole runs timed for W0")
     parser.add_argument("--dir", default=None, help="where to generate the workloads")
+    parser.add_argument("--baseline", default=None,
+                        help="folder holding another vellum to time alongside, for a before/after")
     args = parser.parse_args()
+    baseline = os.path.abspath(os.path.join(args.baseline, "vellum")) if args.baseline else None
 
     vellum = os.path.abspath(os.path.join(args.build, "vellum"))
     lockstep = os.path.abspath(os.path.join(args.build, "vellum_lockstep"))
@@ -180,6 +187,8 @@ def main():
         for name, a, b in workloads:
             size = os.path.getsize(a) + os.path.getsize(b)
             tools = {"vellum": [vellum, a, b], "diff": ["diff", a, b], "lockstep": [lockstep, a, b]}
+            if baseline:
+                tools["baseline"] = [baseline, a, b]
             if name.startswith(("W1", "W2")):
                 tools["cmp"] = ["cmp", a, b]
             floor = "lockstep"
@@ -195,7 +204,7 @@ def main():
                     # cat measures reading alone: its copy of both files goes nowhere.
                     target = os.devnull if tool == "cat" else out_path
                     wall, peak, status = measure(tools[tool], target, out_path + ".peak")
-                    if tool == "vellum" and status != 0:
+                    if tool in ("vellum", "baseline") and status != 0:
                         sys.exit(f"vellum failed on {name} with status {status}")
                     times[tool].append(wall)
                     memory[tool] = max(memory[tool], peak)
@@ -204,7 +213,9 @@ def main():
             for tool in tools:
                 median = statistics.median(times[tool])
                 ratio = (f"{median / diff_median:8.3f} {median / floor_median:8.3f}"
-                         if tool in ("vellum", "readcmp") else "")
+                         if tool in ("vellum", "readcmp", "baseline") else "")
+                if tool == "baseline":
+                    ratio += f"  vellum/baseline {statistics.median(times['vellum']) / median:.3f}"
                 print(f"{name:30} {tool:9} {median:9.3f} {size / MB / median:8.0f} "
                       f"{memory[tool] / 1000:8.1f} {ratio}", flush=True)
     finally:
