@@ -41,7 +41,7 @@ TEST(HugeFiles, LinesPastFourGibibytesCompareLikeAnyOthers) {
   ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
   const fs::path folder = pattern;
   {
-    std::ofstream(folder / "big", std::ios::binary);
+    const std::ofstream created(folder / "big", std::ios::binary);
     fs::resize_file(folder / "big", std::uintmax_t{4} << 30);
     std::ofstream(folder / "big", std::ios::binary | std::ios::app) << "\nalpha\nbeta\n";
     std::ofstream(folder / "small", std::ios::binary) << "\nalpha\ngamma\n";
