@@ -69,7 +69,7 @@ std::optional<Answer> ReadConsoleAnswer(Io& io) {
     }
     got_any = true;
     std::string_view chunk(buffer.data(), static_cast<std::size_t>(got));
-    const bool ended = chunk.back() == '\n';
+    const bool ended = !chunk.empty() && chunk.back() == '\n';
     if (ended) {
       chunk.remove_suffix(1);
       if (!chunk.empty() && chunk.back() == '\r') {
