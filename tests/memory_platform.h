@@ -134,6 +134,9 @@ class MemoryPlatform final : public io::Platform {
   std::optional<io::FileIdentity> StdoutIdentity() override { return stdout_identity; }
 
   std::int64_t ReadStdin(char* data, std::int64_t size) override {
+    if (stdin_no_memory) {
+      throw std::bad_alloc();  // as an allocation deep in the platform would
+    }
     const auto left = static_cast<std::int64_t>(in.size() - in_pos);
     const std::int64_t n = std::min(size, left);
     std::memcpy(data, in.data() + in_pos, static_cast<std::size_t>(n));
@@ -162,6 +165,7 @@ class MemoryPlatform final : public io::Platform {
   std::size_t name_limit = 64;
   std::string in;
   std::size_t in_pos = 0;
+  bool stdin_no_memory = false;  // reading standard input finds no memory
   // Standard output takes this many bytes in all; a write past them fails
   // with `out_cut`, as a full device or a closed pipe would.
   std::size_t out_room = std::string::npos;
