@@ -54,33 +54,33 @@ template <typename Take>
 TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& take) {
   TakenRecords taken;
   const char* base = bytes.data();
-  std::size_t start = 0;  // of the next record
-  // The first CR at or after `start`, looked for again only once passed:
-  // most files have none, or one a record.
-  std::size_t next_cr = bytes.find('\r');
-  // At the LF at `at`; false once `take` has refused the record it ends.
-  const auto record_ends_at = [&](std::size_t at) {
-    if (next_cr < start) {
-      next_cr = bytes.find('\r', start);
+  std::size_t start = 0;                          // of the next record
+  std::size_t data_end = std::string_view::npos;  // its first CR or LF, once met
+  // At each CR or LF in turn; false once `take` has refused a record.
+  const auto line_end_at = [&](std::size_t at) {
+    data_end = std::min(data_end, at);
+    if (base[at] != '\n') {
+      return true;
     }
-    const std::string_view data(base + start, std::min(std::min(at, next_cr) - start, width));
+    const std::string_view data(base + start, std::min(data_end - start, width));
     if (!take(data)) {
       return false;
     }
     taken = {at + 1, data};
     start = at + 1;
+    data_end = std::string_view::npos;
     return true;
   };
   std::size_t i = 0;
   for (; i + scan::kMaskBytes <= bytes.size(); i += scan::kMaskBytes) {
-    for (std::uint64_t lfs = scan::LfMask(base + i); lfs != 0; lfs &= lfs - 1) {
-      if (!record_ends_at(i + static_cast<std::size_t>(std::countr_zero(lfs)))) {
+    for (std::uint64_t ends = scan::LineEndMask(base + i); ends != 0; ends &= ends - 1) {
+      if (!line_end_at(i + static_cast<std::size_t>(std::countr_zero(ends)))) {
         return taken;
       }
     }
   }
   for (; i < bytes.size(); ++i) {
-    if (base[i] == '\n' && !record_ends_at(i)) {
+    if ((base[i] == '\n' || base[i] == '\r') && !line_end_at(i)) {
       return taken;
     }
   }

@@ -45,14 +45,7 @@ inline const char* FindNthLastLf(const char* begin, const char* end, std::int64_
   return nullptr;
 }
 
-// The LFs, or the CRs and LFs, among the kMaskBytes bytes at `at`.
-inline std::uint64_t LfMask(const char* at) {
-  std::uint64_t mask = 0;
-  for (std::size_t i = 0; i < kMaskBytes; ++i) {
-    mask |= static_cast<std::uint64_t>(at[i] == '\n') << i;
-  }
-  return mask;
-}
+// The CRs and LFs among the kMaskBytes bytes at `at`.
 inline std::uint64_t LineEndMask(const char* at) {
   std::uint64_t mask = 0;
   for (std::size_t i = 0; i < kMaskBytes; ++i) {
@@ -127,10 +120,6 @@ inline const char* FindNthLastLf(const char* begin, const char* end, std::int64_
   return portable::FindNthLastLf(begin, end, wanted);
 }
 
-inline std::uint64_t LfMask(const char* at) {
-  return std::uint64_t{Equal16(at, '\n')} | std::uint64_t{Equal16(at + 16, '\n')} << 16 |
-         std::uint64_t{Equal16(at + 32, '\n')} << 32 | std::uint64_t{Equal16(at + 48, '\n')} << 48;
-}
 inline std::uint64_t LineEndMask(const char* at) {
   return std::uint64_t{Either16(at, '\n', '\r')} |
          std::uint64_t{Either16(at + 16, '\n', '\r')} << 16 |
@@ -192,7 +181,6 @@ using chosen::CopyPadded;
 using chosen::CountLf;
 using chosen::FindLineEnd;
 using chosen::FindNthLastLf;
-using chosen::LfMask;
 using chosen::LineEndMask;
 
 // The first byte other than a blank in [p, end), or `end`: a word at a time,

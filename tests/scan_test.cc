@@ -58,7 +58,6 @@ TEST(Scan, WideScansFindWhatPortableOnesFind) {
               portable::FindNthLastLf(begin, begin + size, &left_portable))
         << where;
     EXPECT_EQ(left_wide, left_portable) << where;
-    EXPECT_EQ(wide::LfMask(begin), portable::LfMask(begin)) << where;
     EXPECT_EQ(wide::LineEndMask(begin), portable::LineEndMask(begin)) << where;
     const std::size_t count = random() % (kMaskBytes + 1);
     std::string padded_wide(kMaskBytes, 'x');
