@@ -111,9 +111,9 @@ void Search::PrefetchAhead(std::int32_t unit) {
     return ahead.size() >= start + first + kWindowWidth ? ahead.substr(start + first, kWindowWidth)
                                                         : std::string_view();
   };
-  const std::size_t lf = ahead.find('\n');
+  const std::size_t second = io::SecondRecordAt(ahead);
   index_.Prefetch(window_at(0),
-                  lf == std::string_view::npos ? std::string_view() : window_at(lf + 1));
+                  second == std::string_view::npos ? std::string_view() : window_at(second));
 }
 
 void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
