@@ -14,6 +14,7 @@ writes its output to a file.
     python3 bench/run_bench.py            # the whole set, 3 runs each
     python3 bench/run_bench.py --quick    # without the 1 GB workloads
     python3 bench/run_bench.py --baseline build/old   # another build beside it
+    python3 bench/run_bench.py --quick --only W1,W5   # just these workloads
 
 With --baseline, the vellum of that folder runs alternately with this one
 on every workload, and its row shows this build's time over its own.
@@ -163,7 +164,10 @@ def main():
     parser.add_argument("--dir", default=None, help="where to generate the workloads")
     parser.add_argument("--baseline", default=None,
                         help="folder holding another vellum to time alongside, for a before/after")
+    parser.add_argument("--only", default=None,
+                        help="comma-separated workload names or prefixes to run (W0 included)")
     args = parser.parse_args()
+    wanted = args.only.split(",") if args.only else None
     baseline = os.path.abspath(os.path.join(args.baseline, "vellum")) if args.baseline else None
 
     vellum = os.path.abspath(os.path.join(args.build, "vellum"))
@@ -183,8 +187,11 @@ def main():
                   f"{'vs diff':>8} {'vs floor':>8}")
         print(header)
         print("-" * len(header))
-        small_runs(vellum, args.small_runs)
+        if wanted is None or "W0" in wanted:
+            small_runs(vellum, args.small_runs)
         for name, a, b in workloads:
+            if wanted is not None and not name.startswith(tuple(wanted)):
+                continue
             size = os.path.getsize(a) + os.path.getsize(b)
             tools = {"vellum": [vellum, a, b], "diff": ["diff", a, b], "lockstep": [lockstep, a, b]}
             if baseline:
