@@ -37,10 +37,16 @@ inline bool IsIgnorableText(std::string_view text) {
   if (first != ' ' && first != 'C' && first != 'c' && first != '!') {
     return false;
   }
-  // All blank after column 1, or the banner, which has its first byte other
-  // than a blank after column 1 where a line beginning with it has its own.
+  // Past column 1 an ignorable line is all blank, or it is the banner, whose
+  // first byte other than a blank after column 1 is at kBannerMark. So a
+  // line of two or more bytes that ends in anything else is the banner or
+  // nothing, which settles most of the rest at their last byte.
   constexpr std::size_t kBannerMark = kBanner.find_first_not_of(' ', 1);
   static_assert(kBanner.front() == ' ' && kBannerMark != std::string_view::npos);
+  if (text.size() > 1 && text.back() != ' ') {
+    return first == ' ' && text.size() >= kBanner.size() && text[kBannerMark] != ' ' &&
+           text.starts_with(kBanner);
+  }
   const char* mark = io::scan::SkipBlanks(text.data() + 1, text.data() + text.size());
   if (mark == text.data() + text.size()) {
     return true;
