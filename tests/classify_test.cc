@@ -42,6 +42,11 @@ TEST(Check, ClassifiesIgnorableLines) {
       {"C\t", 0},
       {"!!", 0},
       {"x", 0},
+      {" x", 0},
+      {"C ", 1},
+      {"  Date (Day of year) Tim", 0},
+      {"  Date (Day of year) Time  ", 1},
+      {"  DATE (Day of year) Time x", 0},
   };
   MemoryPlatform platform;
   io::Io io(platform, {"vellum"});
@@ -55,6 +60,8 @@ TEST(Check, ClassifiesIgnorableLines) {
     EXPECT_EQ(result, row.ignorable) << "file2: '" << row.line << "'";
     core::CHECK(state, result, 3);
     EXPECT_EQ(result, 0) << "other file numbers";
+    // The text alone, unpadded, as a run of records gives it.
+    EXPECT_EQ(core::IsIgnorableText(row.line), row.ignorable == 1) << "text: '" << row.line << "'";
   }
   state.LINE1.fill(' ');
   state.LINE1[299] = 'C';
