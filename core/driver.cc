@@ -110,11 +110,11 @@ void MAIN(State& s) {
     if (s.limits.skip_common_runs) {
       // Lines both files hold alike would pass one pair a pass without a
       // word; take them in one step, counting their passes.
-      const RecordRun run = MeasureRecordRun(io::HeldAlike(s.io), s.limits.passes - pass);
-      if (run.size > 0) {
-        io::PassRecordsHeldAlike(s.io, run.size, run.last, s.LINE1, s.LINE2);
-        pass += static_cast<std::int32_t>(run.counted);
-      }
+      const RecordRun run =
+          io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&s, pass](std::string_view alike) {
+            return MeasureRecordRun(alike, s.limits.passes - pass);
+          });
+      pass += static_cast<std::int32_t>(run.counted);
     }
     main.At(122);
     s.NPOS1 = 1;

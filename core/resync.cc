@@ -105,15 +105,17 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Ke
 void Search::PrefetchAhead(std::int32_t unit) {
   // The unit's next records are read next unless the search ends first;
   // their windows are the bytes ahead unless a record is short.
-  const std::string_view ahead = io::HeldAhead(s_.io, unit);
   const auto first = static_cast<std::size_t>(ForUnit(unit, s_.IFIRST1, s_.IFIRST2)) - 1;
-  const auto window_at = [&](std::size_t start) {
-    return ahead.size() >= start + first + kWindowWidth ? ahead.substr(start + first, kWindowWidth)
-                                                        : std::string_view();
-  };
-  const std::size_t second = io::SecondRecordAt(ahead);
-  index_.Prefetch(window_at(0),
-                  second == std::string_view::npos ? std::string_view() : window_at(second));
+  io::LookAhead(s_.io, unit, [&](std::string_view ahead) {
+    const auto window_at = [&](std::size_t start) {
+      return ahead.size() >= start + first + kWindowWidth
+                 ? ahead.substr(start + first, kWindowWidth)
+                 : std::string_view();
+    };
+    const std::size_t second = io::SecondRecordAt(ahead);
+    index_.Prefetch(window_at(0),
+                    second == std::string_view::npos ? std::string_view() : window_at(second));
+  });
 }
 
 void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {

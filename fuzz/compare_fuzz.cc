@@ -25,12 +25,20 @@ struct Outcome {
   int status;
 };
 
+// Runs the comparison; the files are seen through mapped views of pages of
+// `map_page` bytes when that is not 0, a touch of file1 faulting after
+// `touches` touches when that is not -1.
 Outcome Run(const std::string& file1, const std::string& file2, const vellum::Seams& seams,
-            bool blocks = false) {
+            bool blocks = false, std::size_t map_page = 0, std::int64_t touches = -1) {
   vellum::testing::MemoryPlatform platform;
   platform.stdout_takes_blocks = blocks;
-  platform.AddFile("f1", file1);
-  platform.AddFile("f2", file2);
+  vellum::testing::MemoryFileSetup setup1 = vellum::testing::FileBytes(file1);
+  vellum::testing::MemoryFileSetup setup2 = vellum::testing::FileBytes(file2);
+  setup1.map_page = map_page;
+  setup2.map_page = map_page;
+  setup1.touches_before_fault = touches;
+  platform.AddFile("f1", setup1);
+  platform.AddFile("f2", setup2);
   const int status = vellum::RunProgram(platform, {"vellum", "f1", "f2"}, seams);
   return {platform.out, platform.err, status};
 }
@@ -63,8 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
   }
   fast.limits.search_cycles = size % 3 == 0 ? 33 + draw % 16 : 1 + draw % 5;
+  // Mapped views for three inputs in five, a touch faulting in one of
+  // those, with windows of two to eight pages.
+  const std::size_t map_page = size % 5 < 3 ? std::size_t{16} << (size % 3) : 0;
+  fast.map_window = map_page == 0 ? fast.map_window : map_page * (2 + size / 5 % 7);
+  const std::int64_t touches = size % 5 == 2 ? draw % 41 : -1;
   // Standard output in blocks for half the inputs: the same bytes either way.
-  const Outcome outcome = Run(file1, file2, fast, size % 2 == 0);
+  const Outcome outcome = Run(file1, file2, fast, size % 2 == 0, map_page, touches);
   if (outcome.status != 0 || !outcome.err.empty()) {
     std::abort();
   }

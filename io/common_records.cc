@@ -3,19 +3,35 @@
 
 #include <algorithm>
 
-#include "io/records.h"
+#include "io/held_bytes.h"
 #include "io/scan.h"
 
 namespace vellum::io {
 
-std::string_view HeldAlike(Io& io) {
-  if (UnitOf(io, kUnit1).eof || UnitOf(io, kUnit2).eof) {
-    return {};
+std::string_view HeldAlike(const InputUnit& first, const InputUnit& second) {
+  const std::string_view ahead1 = HeldAhead(first);
+  const std::string_view ahead2 = HeldAhead(second);
+  const std::size_t size = std::min({ahead1.size(), ahead2.size(), kAlikeAtOnce});
+  return ahead1.substr(0, scan::CommonPrefix(ahead1.data(), ahead2.data(), size));
+}
+
+void BeginTouchingBoth(Io& io) {
+  for (InputUnit& input : io.units) {
+    if (input.mapped) {
+      BeginTouch(input);
+    }
   }
-  const std::string_view first = HeldAhead(io, kUnit1);
-  const std::string_view second = HeldAhead(io, kUnit2);
-  return first.substr(
-      0, scan::CommonPrefix(first.data(), second.data(), std::min(first.size(), second.size())));
+}
+
+bool EndTouchingBoth(Io& io) {
+  bool faulted = false;
+  for (InputUnit& input : io.units) {
+    if (input.mapped && EndTouch(input)) {
+      StopMapping(input, PlaceOf(input));
+      faulted = true;
+    }
+  }
+  return faulted;
 }
 
 }  // namespace vellum::io

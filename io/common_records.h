@@ -1,21 +1,69 @@
 // The bytes both input units hold alike. Where two files agree, the
 // comparison loop would read each pair of lines and find them equal; the
-// bytes both read buffers hold alike from the units' positions on let a
-// run of such records be passed over in one step (PassRecordsHeldAlike),
-// without copying lines.
+// bytes both units hold alike from their positions on let a run of such
+// records be passed over in one step, without copying lines.
 #ifndef VELLUM_IO_COMMON_RECORDS_H_
 #define VELLUM_IO_COMMON_RECORDS_H_
 
+#include <cstring>
+#include <span>
 #include <string_view>
 
 #include "io/io.h"
+#include "io/records.h"
 
 namespace vellum::io {
 
-// The longest run of bytes that both read buffers hold from their units'
-// positions on. Empty when either unit has met its end of file. The bytes
-// are unit 1's and stay valid until either unit is read or moved.
-std::string_view HeldAlike(Io& io);
+// The longest run of bytes that both units hold from their positions on, up
+// to kAlikeAtOnce of them. The bytes are unit 1's.
+std::string_view HeldAlike(const InputUnit& first, const InputUnit& second);
+
+// Begins touching the bytes both units hold; EndTouchingBoth returns
+// whether touching them faulted, after stopping the mapping of each unit
+// that faulted (neither unit having moved meanwhile).
+void BeginTouchingBoth(Io& io);
+bool EndTouchingBoth(Io& io);
+
+// Passes both units over a run of whole records at the start of the bytes
+// both hold alike: `measure(alike)` returns the run, whose `size` is the
+// bytes to pass and `last` the data of the last record passed, which
+// `line1` and `line2` are left holding as reading it would have left them.
+// Returns the run passed; an empty one when either unit has met its end of
+// file, or touching a mapped window faulted.
+template <typename Measure>
+auto PassHeldAlike(Io& io, std::span<char> line1, std::span<char> line2, Measure&& measure)
+    -> decltype(measure(std::string_view())) {
+  using Run = decltype(measure(std::string_view()));
+  InputUnit& first = UnitOf(io, kUnit1);
+  InputUnit& second = UnitOf(io, kUnit2);
+  if (first.eof || second.eof) {
+    return Run{};
+  }
+  if (!first.mapped && !second.mapped) {
+    const Run run = measure(HeldAlike(first, second));
+    if (run.size > 0) {
+      PassRecordsHeldAlike(io, run.size, run.last, line1, line2);
+    }
+    return run;
+  }
+  // The last record's data are kept in the idle read buffer of a mapped
+  // unit, so that nothing is passed before touching is known to be sound.
+  InputUnit& idle = first.mapped ? first : second;
+  BeginTouchingBoth(io);
+  Run run = measure(HeldAlike(first, second));
+  const bool fits = run.last.size() <= idle.buffer.Size();
+  if (fits && !run.last.empty()) {
+    std::memcpy(idle.buffer.Data(), run.last.data(), run.last.size());
+    run.last = {idle.buffer.Data(), run.last.size()};
+  }
+  if (EndTouchingBoth(io) || !fits) {
+    return Run{};
+  }
+  if (run.size > 0) {
+    PassRecordsHeldAlike(io, run.size, run.last, line1, line2);
+  }
+  return run;
+}
 
 }  // namespace vellum::io
 

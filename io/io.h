@@ -39,10 +39,15 @@ class ByteBuffer {
   std::size_t size_;
 };
 
-// An input unit: one open file read through one fixed read buffer. The
-// unit's position in the file is end_offset - fill + pos.
+// An input unit: one open file read through one fixed read buffer, or
+// through a window of it mapped into memory. The unit's position in the
+// file is end_offset - fill + pos.
 struct InputUnit {
-  explicit InputUnit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
+  InputUnit(std::int32_t read_block, std::size_t map_window_in)
+      : buffer(static_cast<std::size_t>(read_block)),
+        held(buffer.Data()),
+        room(static_cast<std::size_t>(read_block)),
+        map_window(map_window_in) {}
 
   bool open = false;
   std::string name;  // the name as opened
@@ -51,9 +56,17 @@ struct InputUnit {
   // The identity of the file opened; none for a device word, which opens
   // no file.
   std::optional<FileIdentity> identity;
-  ByteBuffer buffer;            // the read buffer, of the run's read block
-  std::int32_t fill = 0;        // valid bytes in buffer
-  std::int32_t pos = 0;         // next byte to take from buffer
+  ByteBuffer buffer;  // the read buffer, of the run's read block
+  // The bytes held: the read buffer's, or the mapped window's. `room` bytes
+  // may be read from `held` on, past `fill` too.
+  const char* held;
+  std::size_t room;
+  std::size_t map_window;       // bytes mapped at a time
+  bool mapped = false;          // `held` is a mapped window
+  TouchState* touches = nullptr;  // while mapped, the file's
+  bool may_map = false;         // from the rewind, until mapping is refused or faults
+  std::int32_t fill = 0;        // valid bytes held
+  std::int32_t pos = 0;         // next byte to take
   std::int64_t end_offset = 0;  // file offset just after the bytes held
   bool eof = false;             // set when a read found no record left
   // The line the last record was read into, and how many data bytes it
@@ -113,9 +126,10 @@ struct Termination {
 
 struct Io {
   // Takes the run's buffers; throws std::bad_alloc when they cannot be had.
-  // `read_block` is the bytes each unit reads at a time; tests make it tiny.
+  // `read_block` is the bytes each unit reads at a time and `map_window`
+  // the bytes of a file it maps at a time; tests make them tiny.
   Io(Platform& platform_in, std::vector<std::string> args,
-     std::int32_t read_block = kReadBufferSize);
+     std::int32_t read_block = kReadBufferSize, std::size_t map_window = kMapWindow);
 
   Platform& platform;
   Naming naming;
@@ -124,10 +138,11 @@ struct Io {
   Termination termination;
 };
 
-inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t read_block)
+inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t read_block,
+              std::size_t map_window)
     : platform(platform_in),
       naming{std::move(args)},
-      units{InputUnit(read_block), InputUnit(read_block)},
+      units{InputUnit(read_block, map_window), InputUnit(read_block, map_window)},
       console(platform_in.StdoutTakesBlocks()) {
   // Room for the longest name in every place a name is kept, in UTF-8.
   const std::size_t name_room = kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);

@@ -12,6 +12,16 @@ namespace vellum::io {
 // Each input unit reads its file through one buffer of this many bytes.
 inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 
+// A regular file of at least kMapFilesFrom bytes is read, where the system
+// allows, through windows of kMapWindow bytes mapped into memory: no copy
+// into the read buffer. Smaller files are read faster than mapped.
+inline constexpr std::int64_t kMapFilesFrom = std::int64_t{1} << 20;
+inline constexpr std::size_t kMapWindow = std::size_t{4} << 20;
+
+// Bytes both units hold alike are compared and measured this many at a
+// time, so that they are still in the processor's cache when measured.
+inline constexpr std::size_t kAlikeAtOnce = std::size_t{64} * 1024;
+
 // Standard output, unless it is a terminal, is written in blocks of this
 // many bytes.
 inline constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;

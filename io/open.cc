@@ -5,6 +5,7 @@
 
 #include "io/console.h"
 #include "io/devices.h"
+#include "io/held_bytes.h"
 #include "io/name_prompt.h"
 #include "io/termination.h"
 
@@ -32,6 +33,9 @@ std::string ObtainName(Io& io, std::int32_t unit) {
 }
 
 void ResetReading(InputUnit& input) {
+  input.mapped = false;
+  input.held = input.buffer.Data();
+  input.room = input.buffer.Size();
   input.last_line = nullptr;
   input.fill = 0;
   input.pos = 0;
@@ -150,6 +154,9 @@ void REWIND_INPUT(Io& io, std::int32_t unit) {
                        "a device cannot be rewound, so it cannot be compared"});
   }
   ResetReading(input);
+  if (input.file) {
+    StartHolding(input);
+  }
 }
 
 }  // namespace vellum::io

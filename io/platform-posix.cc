@@ -1,5 +1,6 @@
-// The POSIX platform: files read with pread at explicit offsets, raw writes
-// to descriptors 1 and 2, standard input read byte-exact.
+// The POSIX platform: files read with pread at explicit offsets or, when
+// large, through mapped windows; raw writes to descriptors 1 and 2,
+// standard input read byte-exact.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 
+#include "io/mapping-posix.h"
 #include "io/platform.h"
 
 namespace vellum::io {
@@ -32,8 +34,13 @@ class PosixFile final : public InputFile {
     }
   }
 
+  std::optional<MappedWindow> Map(std::int64_t offset, std::size_t size) override {
+    return mapping_.Map(fd_, offset, size);
+  }
+
  private:
   int fd_;
+  PosixMapping mapping_;
 };
 
 OpenStatus StatusOfErrno(int error) {

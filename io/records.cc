@@ -1,4 +1,4 @@
-// Record input and moving back over records through one read buffer.
+// Record input and moving back over records through the bytes a unit holds.
 #include "io/records.h"
 
 #include <algorithm>
@@ -7,34 +7,15 @@
 #include <optional>
 #include <string>
 
+#include "io/held_bytes.h"
 #include "io/scan.h"
-#include "io/termination.h"
 
 namespace vellum::io {
 namespace {
 
-void RaiseReadError(Io& io, const InputUnit& input, Operation operation) {
-  RAISE_FAILURE(io, {kFailureRead, operation, input.name,
-                     "the file could not be read (a device or file system error)"});
-}
-
-std::int32_t BufferSize(const InputUnit& input) {
-  return static_cast<std::int32_t>(input.buffer.Size());
-}
-
-// Reads the next block at the end offset. Returns false when the file has no
-// more bytes; the buffer is then empty.
-bool Refill(Io& io, InputUnit& input) {
-  const std::int64_t got =
-      input.file->ReadAt(input.end_offset, input.buffer.Data(), BufferSize(input));
-  if (got < 0) {
-    RaiseReadError(io, input, Operation::kRead);
-  }
-  input.pos = 0;
-  input.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, BufferSize(input)));
-  input.end_offset += input.fill;
-  return input.fill > 0;
-}
+// Holds the bytes that follow those held. Returns false when the file has
+// no more.
+bool Refill(Io& io, InputUnit& input) { return HoldFrom(io, input, input.end_offset); }
 
 // The record format in one place. A record is the bytes up to and including
 // the next LF, or up to the end of the file; its data are its bytes before
@@ -82,10 +63,10 @@ void BlankAfter(InputUnit& input, std::span<char> line, std::size_t count) {
 // looked at.
 bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   const auto pos = static_cast<std::size_t>(input.pos);
-  if (input.buffer.Size() - pos < scan::kMaskBytes || line.size() < scan::kMaskBytes) {
+  if (input.room - pos < scan::kMaskBytes || line.size() < scan::kMaskBytes) {
     return false;
   }
-  const char* begin = input.buffer.Data() + pos;
+  const char* begin = input.held + pos;
   const auto held = static_cast<std::size_t>(input.fill) - pos;
   std::uint64_t ends = scan::LineEndMask(begin);
   if (held < scan::kMaskBytes) {
@@ -119,7 +100,7 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   // Most records lie whole in the bytes held, ended by LF or CR LF within
   // the line's width: take them in one step.
   {
-    const char* begin = input.buffer.Data() + input.pos;
+    const char* begin = input.held + input.pos;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     if (const char* stop = scan::FindLineEnd(begin, std::min(held, line.size() + 1))) {
       if (const std::optional<WholeRecord> record =
@@ -140,7 +121,7 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
       break;
     }
     found_record = true;
-    const char* begin = input.buffer.Data() + input.pos;
+    const char* begin = input.held + input.pos;
     const std::size_t room = line.size() - stored;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const std::size_t size = std::min(room, held);
@@ -164,12 +145,12 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   // The rest of the record: the CR of a CR LF pair, bytes after a lone CR and
   // the tail of a long line, up to and including the LF. The common endings,
   // LF and CR LF within the bytes held, are passed over directly.
-  if (input.pos < input.fill && input.buffer[static_cast<std::size_t>(input.pos)] == '\n') {
+  if (input.pos < input.fill && input.held[input.pos] == '\n') {
     ++input.pos;
     return true;
   }
-  if (input.pos + 1 < input.fill && input.buffer[static_cast<std::size_t>(input.pos)] == '\r' &&
-      input.buffer[static_cast<std::size_t>(input.pos) + 1] == '\n') {
+  if (input.pos + 1 < input.fill && input.held[input.pos] == '\r' &&
+      input.held[input.pos + 1] == '\n') {
     input.pos += 2;
     return true;
   }
@@ -177,11 +158,11 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
     if (input.pos == input.fill && !Refill(io, input)) {
       break;
     }
-    const char* begin = input.buffer.Data() + input.pos;
+    const char* begin = input.held + input.pos;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const void* lf = std::memchr(begin, '\n', held);
     if (lf != nullptr) {
-      input.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - input.buffer.Data()) + 1;
+      input.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - input.held) + 1;
       break;
     }
     input.pos = input.fill;
@@ -209,10 +190,7 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   if (input.eof) {
     return false;
   }
-  if (TakeShortRecord(input, line)) {
-    return true;
-  }
-  return ReadAnyRecord(io, input, line);
+  return Touching(input, [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit) { BackspaceRecords(io, unit, 1); }
@@ -223,7 +201,7 @@ namespace {
 // earlier blocks as needed. Kept out of line, so that moving back within
 // the bytes held stays light.
 [[gnu::noinline]] void BackspaceThroughBlocks(Io& io, InputUnit& input, std::int64_t count) {
-  std::int64_t held_start = input.end_offset - input.fill;  // file offset of buffer[0]
+  std::int64_t held_start = input.end_offset - input.fill;  // file offset of held[0]
   if (held_start + input.pos == 0) {
     return;
   }
@@ -237,7 +215,7 @@ namespace {
       passed_end = true;
       --scan_end;
     }
-    const char* base = input.buffer.Data();
+    const char* base = input.held;
     if (const char* lf = scan::FindNthLastLf(base, base + scan_end, &count)) {
       input.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
@@ -246,20 +224,10 @@ namespace {
       input.pos = 0;
       return;
     }
-    // The records began before the bytes held: read the block that ends
-    // where they begin.
-    const std::int64_t block_start = std::max<std::int64_t>(0, held_start - BufferSize(input));
-    const std::int64_t want = held_start - block_start;
-    const std::int64_t got = input.file->ReadAt(block_start, input.buffer.Data(), want);
-    if (got < 0) {
-      RaiseReadError(io, input, Operation::kBackspace);
-    }
-    // A file that shrank underneath gives fewer bytes; the positions stay
-    // consistent with what was actually read.
-    input.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, want));
-    input.end_offset = block_start + input.fill;
-    held_start = block_start;
-    scan_end = input.fill;
+    // The records began before the bytes held: hold those that end where
+    // they begin.
+    scan_end = HoldBefore(io, input, held_start);
+    held_start = input.end_offset - input.fill;
   }
 }
 
@@ -270,23 +238,26 @@ void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
   if (count <= 0) {
     return;
   }
-  if (input.eof) {
-    input.eof = false;
-    if (--count == 0) {
-      return;
+  Touching(input, [&io, &input, count] {
+    std::int64_t left = count;
+    if (input.eof) {
+      input.eof = false;
+      if (--left == 0) {
+        return;
+      }
     }
-  }
-  // Most moves stay within the bytes held: past the byte that ended the
-  // record last read, the LFs wanted are all there.
-  if (input.pos > 0) {
-    std::int64_t wanted = count;
-    const char* base = input.buffer.Data();
-    if (const char* lf = scan::FindNthLastLf(base, base + input.pos - 1, &wanted)) {
-      input.pos = static_cast<std::int32_t>(lf - base) + 1;
-      return;
+    // Most moves stay within the bytes held: past the byte that ended the
+    // record last read, the LFs wanted are all there.
+    if (input.pos > 0) {
+      std::int64_t wanted = left;
+      const char* base = input.held;
+      if (const char* lf = scan::FindNthLastLf(base, base + input.pos - 1, &wanted)) {
+        input.pos = static_cast<std::int32_t>(lf - base) + 1;
+        return;
+      }
     }
-  }
-  BackspaceThroughBlocks(io, input, count);
+    BackspaceThroughBlocks(io, input, left);
+  });
 }
 
 }  // namespace vellum::io

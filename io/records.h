@@ -12,6 +12,7 @@
 #include <span>
 #include <string_view>
 
+#include "io/held_bytes.h"
 #include "io/io.h"
 #include "io/scan.h"
 
@@ -34,11 +35,19 @@ inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char>
   return input.last_line == line.data() ? std::min(input.last_length, line.size()) : line.size();
 }
 
-// The bytes unit `unit`'s read buffer holds beyond its position: the next
-// records, as far as they are held. Valid until the unit is read or moved.
-inline std::string_view HeldAhead(Io& io, std::int32_t unit) {
-  const InputUnit& input = UnitOf(io, unit);
-  return {input.buffer.Data() + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
+// The bytes a unit holds beyond its position: its next records, as far as
+// they are held. Valid until the unit is read or moved; while the unit is
+// mapped, only to be touched within Touching.
+inline std::string_view HeldAhead(const InputUnit& input) {
+  return {input.held + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
+}
+
+// Calls `look(ahead)` with the bytes unit `unit` holds ahead, to prepare
+// for reading them; `look` must not keep them.
+template <typename Look>
+void LookAhead(Io& io, std::int32_t unit, Look&& look) {
+  InputUnit& input = UnitOf(io, unit);
+  Touching(input, [&] { look(HeldAhead(input)); });
 }
 
 // Where the second record of `ahead`, bytes a unit holds ahead, begins:

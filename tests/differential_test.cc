@@ -152,12 +152,34 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
     // so that failures meet the search at every step.
     MemoryFileSetup setup1 = testing::FileBytes(file1);
     MemoryFileSetup setup2 = testing::FileBytes(file2);
+    MemoryFileSetup seen1 = setup1;
+    MemoryFileSetup seen2 = setup2;
     if (const std::uint32_t roll = maker.Pick(6); roll < 2) {
       MemoryFileSetup& failing = roll == 0 ? setup1 : setup2;
       failing.fail_from = maker.Pick(static_cast<std::uint32_t>(failing.bytes.size()) + 1);
+      seen1 = setup1;
+      seen2 = setup2;
+    } else if (maker.Pick(2) == 0) {
+      // Otherwise the files are seen through mapped views in half the
+      // trials. A touch of one faults now and then, and it is read
+      // instead; or it shrinks as it is first touched, and is read as the
+      // shorter file it has become.
+      const std::size_t page = std::size_t{16} << maker.Pick(3);
+      fast.map_window = page * (2 + maker.Pick(7));
+      seen1.map_page = page;
+      seen2.map_page = page;
+      MemoryFileSetup& touched = maker.Pick(2) == 0 ? seen1 : seen2;
+      if (const std::uint32_t fault = maker.Pick(4); fault == 0) {
+        touched.touches_before_fault = maker.Pick(40);
+      } else if (fault == 1) {
+        touched.touches_before_fault = 0;
+        touched.shrink_to = maker.Pick(static_cast<std::uint32_t>(touched.bytes.size()) + 1);
+        MemoryFileSetup& expected = &touched == &seen1 ? setup1 : setup2;
+        expected.bytes.resize(static_cast<std::size_t>(touched.shrink_to));
+      }
     }
     const Outcome expected = RunPair(setup1, setup2, plain);
-    const Outcome got = RunPair(setup1, setup2, fast, maker.Pick(2) == 0);
+    const Outcome got = RunPair(seen1, seen2, fast, maker.Pick(2) == 0);
     ASSERT_EQ(got, expected) << "trial " << trial << "\n--- file1\n"
                              << file1 << "\n--- file2\n"
                              << file2 << "\n--- expected\n"
