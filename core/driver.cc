@@ -110,9 +110,13 @@ void MAIN(State& s) {
     if (s.limits.skip_common_runs) {
       // Lines both files hold alike would pass one pair a pass without a
       // word; take them in one step, counting their passes.
-      const RecordRun run =
-          io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&s, pass](std::string_view alike) {
-            return MeasureRecordRun(alike, s.limits.passes - pass);
+      // Where the limit is out of reach for good, the passes need no
+      // counting, nor the lines classifying.
+      const bool uncounted = LimitOutOfReach(pass, s.limits.passes, io::BytesLeft(s.io, kUnit1),
+                                             io::BytesLeft(s.io, kUnit2));
+      const RecordRun run = io::PassHeldAlike(
+          s.io, s.LINE1, s.LINE2, [&s, pass, uncounted](std::string_view alike) {
+            return uncounted ? TakeRecordRun(alike) : MeasureRecordRun(alike, s.limits.passes - pass);
           });
       pass += static_cast<std::int32_t>(run.counted);
     }

@@ -27,3 +27,13 @@ RecordRun MeasureRecordRun(std::string_view records, std::int64_t max_counted) {
 }
 
 }  // namespace vellum::core
+
+namespace vellum::core {
+
+RecordRun TakeRecordRun(std::string_view records) {
+  const io::TakenRecords taken =
+      io::AllWholeRecords(records.substr(0, records.find('\0')), kLineWidth);
+  return {taken.size, 0, taken.last};
+}
+
+}  // namespace vellum::core

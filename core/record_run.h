@@ -23,6 +23,21 @@ struct RecordRun {
 // counted.
 RecordRun MeasureRecordRun(std::string_view records, std::int64_t max_counted);
 
+// The same run where no count of lines is wanted, the loop limit being out
+// of reach: every whole record before the first one holding a NUL, none of
+// them classified, `counted` left 0.
+RecordRun TakeRecordRun(std::string_view records);
+
+// Whether the loop limit is out of reach for good: `passes` made, `limit`
+// allowed, and `left1` and `left2` bytes of the files not yet passed (-1
+// when not known). Each pass but the last passes at least one significant
+// line of either file for good, and a significant line holds a byte and its
+// LF, but for a file's last line.
+inline bool LimitOutOfReach(std::int64_t passes, std::int64_t limit, std::int64_t left1,
+                            std::int64_t left2) {
+  return left1 >= 0 && left2 >= 0 && passes + (left1 + 1) / 2 + (left2 + 1) / 2 + 1 < limit;
+}
+
 }  // namespace vellum::core
 
 #endif  // VELLUM_CORE_RECORD_RUN_H_

@@ -68,6 +68,7 @@ struct InputUnit {
   std::int32_t fill = 0;        // valid bytes held
   std::int32_t pos = 0;         // next byte to take
   std::int64_t end_offset = 0;  // file offset just after the bytes held
+  std::int64_t size = -1;       // the file's size when rewound; -1 unknown
   bool eof = false;             // set when a read found no record left
   // The line the last record was read into, and how many data bytes it
   // got: past them the line is blank, so only that much needs blanking again.

@@ -154,6 +154,7 @@ void REWIND_INPUT(Io& io, std::int32_t unit) {
                        "a device cannot be rewound, so it cannot be compared"});
   }
   ResetReading(input);
+  input.size = input.file ? input.file->Size() : -1;
   if (input.file) {
     StartHolding(input);
   }

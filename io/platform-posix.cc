@@ -34,6 +34,11 @@ class PosixFile final : public InputFile {
     }
   }
 
+  std::int64_t Size() override {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : -1;
+  }
+
   std::optional<MappedWindow> Map(std::int64_t offset, std::size_t size) override {
     return mapping_.Map(fd_, offset, size);
   }

@@ -118,6 +118,11 @@ class Win32File final : public InputFile {
     return got;
   }
 
+  std::int64_t Size() override {
+    LARGE_INTEGER size{};
+    return ::GetFileSizeEx(handle_, &size) != 0 ? size.QuadPart : -1;
+  }
+
  private:
   HANDLE handle_;
 };

@@ -64,6 +64,8 @@ class InputFile {
   // Reads up to `size` bytes at `offset` into `data`. Returns the number of
   // bytes read, 0 at the end of the file, or -1 when the read fails.
   virtual std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) = 0;
+  // The file's size in bytes; -1 when the system does not tell.
+  virtual std::int64_t Size() { return -1; }
   // Maps at most `size` bytes of the file from a page boundary at or before
   // `offset`, in place of the window mapped before, which is then gone.
   // Nothing for a file that is not worth mapping, or cannot be mapped; an

@@ -35,6 +35,16 @@ inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char>
   return input.last_line == line.data() ? std::min(input.last_length, line.size()) : line.size();
 }
 
+// How many bytes of its file unit `unit` has not yet passed, as far as the
+// file's size when rewound tells; -1 when the size is not known.
+inline std::int64_t BytesLeft(Io& io, std::int32_t unit) {
+  const InputUnit& input = UnitOf(io, unit);
+  if (input.size < 0) {
+    return -1;
+  }
+  return std::max<std::int64_t>(0, input.size - (input.end_offset - input.fill + input.pos));
+}
+
 // The bytes a unit holds beyond its position: its next records, as far as
 // they are held. Valid until the unit is read or moved; while the unit is
 // mapped, only to be touched within Touching.
@@ -101,6 +111,18 @@ TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& 
     }
   }
   return taken;
+}
+
+// All the whole records at the start of `bytes`, found without looking at
+// each one: what TakeWholeRecords gives when `take` takes every record.
+inline TakenRecords AllWholeRecords(std::string_view bytes, std::size_t width) {
+  const std::size_t lf = bytes.rfind('\n');
+  if (lf == std::string_view::npos) {
+    return {};
+  }
+  const std::size_t start = lf == 0 ? 0 : bytes.rfind('\n', lf - 1) + 1;  // npos + 1 is 0
+  const std::string_view record = bytes.substr(start, lf - start);
+  return {lf + 1, record.substr(0, std::min(record.find('\r'), width))};
 }
 
 // Moves both units over the first `size` bytes they hold, whole records

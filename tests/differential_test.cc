@@ -142,8 +142,13 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
     if (maker.Pick(3) == 0) {
       fast.limits.search_cycles = 1 + static_cast<std::int32_t>(maker.Pick(4));
     }
-    if (maker.Pick(8) == 0) {
+    if (const std::uint32_t roll = maker.Pick(8); roll == 0) {
       fast.limits.passes = 1 + static_cast<std::int32_t>(maker.Pick(20));
+    } else if (roll == 1) {
+      // A limit that runs of common lines may reach at first, and then no
+      // longer can: they are counted, then passed uncounted.
+      const auto bound = static_cast<std::uint32_t>((file1.size() + file2.size()) / 2 + 2);
+      fast.limits.passes = 1 + static_cast<std::int32_t>(maker.Pick(bound));
     }
     Seams plain = fast;
     plain.search = testing::PlainSearch;

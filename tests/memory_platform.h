@@ -80,6 +80,8 @@ class MemoryFile final : public io::InputFile {
     return n;
   }
 
+  std::int64_t Size() override { return static_cast<std::int64_t>(setup_->bytes.size()); }
+
   // The view is a copy of the window's bytes, zeros after the file's end.
   std::optional<io::MappedWindow> Map(std::int64_t offset, std::size_t size) override {
     const std::size_t page = setup_->map_page;
