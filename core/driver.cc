@@ -114,9 +114,10 @@ void MAIN(State& s) {
       // counting, nor the lines classifying.
       const bool uncounted = LimitOutOfReach(pass, s.limits.passes, io::BytesLeft(s.io, kUnit1),
                                              io::BytesLeft(s.io, kUnit2));
-      const RecordRun run = io::PassHeldAlike(
-          s.io, s.LINE1, s.LINE2, [&s, pass, uncounted](std::string_view alike) {
-            return uncounted ? TakeRecordRun(alike) : MeasureRecordRun(alike, s.limits.passes - pass);
+      const RecordRun run =
+          io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&s, pass, uncounted](std::string_view alike) {
+            return uncounted ? TakeRecordRun(alike)
+                             : MeasureRecordRun(alike, s.limits.passes - pass);
           });
       pass += static_cast<std::int32_t>(run.counted);
     }

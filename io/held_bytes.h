@@ -39,8 +39,7 @@ struct Place {
 };
 
 inline Place PlaceOf(const InputUnit& input) {
-  return {input.end_offset - input.fill + input.pos, input.eof, input.last_line,
-          input.last_length};
+  return {input.end_offset - input.fill + input.pos, input.eof, input.last_line, input.last_length};
 }
 
 // Gives up the unit's mapping for good, the unit standing at `place` and

@@ -61,15 +61,15 @@ struct InputUnit {
   // may be read from `held` on, past `fill` too.
   const char* held;
   std::size_t room;
-  std::size_t map_window;       // bytes mapped at a time
-  bool mapped = false;          // `held` is a mapped window
+  std::size_t map_window;         // bytes mapped at a time
+  bool mapped = false;            // `held` is a mapped window
   TouchState* touches = nullptr;  // while mapped, the file's
-  bool may_map = false;         // from the rewind, until mapping is refused or faults
-  std::int32_t fill = 0;        // valid bytes held
-  std::int32_t pos = 0;         // next byte to take
-  std::int64_t end_offset = 0;  // file offset just after the bytes held
-  std::int64_t size = -1;       // the file's size when rewound; -1 unknown
-  bool eof = false;             // set when a read found no record left
+  bool may_map = false;           // from the rewind, until mapping is refused or faults
+  std::int32_t fill = 0;          // valid bytes held
+  std::int32_t pos = 0;           // next byte to take
+  std::int64_t end_offset = 0;    // file offset just after the bytes held
+  std::int64_t size = -1;         // the file's size when rewound; -1 unknown
+  bool eof = false;               // set when a read found no record left
   // The line the last record was read into, and how many data bytes it
   // got: past them the line is blank, so only that much needs blanking again.
   const char* last_line = nullptr;

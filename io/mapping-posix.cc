@@ -90,12 +90,22 @@ void Unmap(Slot& slot) {
 
 std::optional<MappedWindow> PosixMapping::Map(int fd, std::int64_t offset, std::size_t size) {
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < kMapFilesFrom) {
+  const bool known = ::fstat(fd, &info) == 0;
+  // A file that has shrunk below the end of the window before may have left
+  // zeros in its last page where no fault told of them.
+  if (slot_ >= 0 && (!known || info.st_size < window_end_)) {
+    Slot& slot = slots[static_cast<std::size_t>(slot_)];
+    if (slot.begin.load(std::memory_order_relaxed) != 0) {
+      slot.touches.faulted = 1;
+    }
+  }
+  if (!known || !S_ISREG(info.st_mode) || info.st_size < kMapFilesFrom) {
     Release();
     return std::nullopt;
   }
   if (slot_ < 0) {
-    const auto free = std::find_if(slots.begin(), slots.end(), [](const Slot& s) { return !s.used; });
+    const auto free =
+        std::find_if(slots.begin(), slots.end(), [](const Slot& s) { return !s.used; });
     if (free == slots.end()) {
       return std::nullopt;
     }
@@ -111,8 +121,8 @@ std::optional<MappedWindow> PosixMapping::Map(int fd, std::int64_t offset, std::
   if (start >= info.st_size) {
     return MappedWindow{nullptr, offset, 0, 0, &slot.touches};
   }
-  const auto length =
-      static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(size), info.st_size - start));
+  const auto length = static_cast<std::size_t>(
+      std::min<std::int64_t>(static_cast<std::int64_t>(size), info.st_size - start));
   int flags = MAP_SHARED;
 #ifdef MAP_POPULATE
   flags |= MAP_POPULATE;  // one call brings in the window's pages
@@ -125,6 +135,7 @@ std::optional<MappedWindow> PosixMapping::Map(int fd, std::int64_t offset, std::
   const std::size_t room = (length + page_size - 1) / page_size * page_size;
   slot.room.store(room, std::memory_order_relaxed);
   slot.begin.store(reinterpret_cast<std::uintptr_t>(bytes), std::memory_order_relaxed);
+  window_end_ = start + static_cast<std::int64_t>(length);
   WindowMapped();
   return MappedWindow{static_cast<const char*>(bytes), start, length, room, &slot.touches};
 }

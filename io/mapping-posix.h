@@ -30,7 +30,8 @@ class PosixMapping {
  private:
   void Release();
 
-  int slot_ = -1;  // the window's place in the fault handler's table
+  int slot_ = -1;                // the window's place in the fault handler's table
+  std::int64_t window_end_ = 0;  // the file offset just after the window's bytes
 };
 
 }  // namespace vellum::io

@@ -190,7 +190,8 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   if (input.eof) {
     return false;
   }
-  return Touching(input, [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
+  return Touching(input,
+                  [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit) { BackspaceRecords(io, unit, 1); }

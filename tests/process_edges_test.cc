@@ -1,11 +1,15 @@
 // The edges of the process, tried as a hostile caller would: standard
 // descriptors closed or read-only, the listing sent into an input, a device
-// that fills at the last byte, and a limit on memory. Each runs the built
-// program as a child process.
+// that fills at the last byte, a limit on memory, and an input file shrunk
+// or replaced while the run maps it. Each runs the built program as a
+// child process.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -229,6 +233,69 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
   }
   EXPECT_GT(completed, 0);
   EXPECT_GT(refused, 0);
+}
+
+// Lines of 16 bytes, so that 2 MiB of them end at a page boundary; the
+// first `changed` of every other pair differ, which makes a long listing.
+std::string SixteenByteLines(std::size_t count, std::size_t changed) {
+  std::string bytes;
+  bytes.reserve(count * 16);
+  std::array<char, 17> line{};
+  for (std::size_t i = 0; i < count; ++i) {
+    std::snprintf(line.data(), line.size(), "%s %010zu\n",
+                  i < changed && i % 2 == 0 ? "LINE" : "line", i);
+    bytes += line.data();
+  }
+  return bytes;
+}
+
+struct ChangedFileRow {
+  const char* name;
+  // Changes f1 in `folder` while the run waits on its output.
+  std::function<void(const std::filesystem::path& folder)> change;
+  std::size_t kept;  // bytes of the original f1 that the run reads
+};
+
+TEST(MappedInput, FileShrunkOrReplacedUnderTheRunIsListedAsItWasRead) {
+  // Six MiB files are mapped in windows; the listing of the first 8,000
+  // lines fills the output pipe long before the run passes 2 MiB.
+  constexpr std::size_t kLines = 6 * 65536;
+  constexpr std::size_t kTwoMiB = std::size_t{2} << 20;
+  const std::string file1 = SixteenByteLines(kLines, 8000);
+  const std::string file2 = SixteenByteLines(kLines, 0);
+  const std::vector<ChangedFileRow> rows = {
+      {"shrunk to 2 MiB, inside the window mapped",
+       [](const std::filesystem::path& folder) {
+         std::filesystem::resize_file(folder / "f1", kTwoMiB);
+       },
+       kTwoMiB},
+      {"shrunk to 2 MiB and 5 bytes, in mid-page",
+       [](const std::filesystem::path& folder) {
+         std::filesystem::resize_file(folder / "f1", kTwoMiB + 5);
+       },
+       kTwoMiB + 5},
+      {"replaced by another file",
+       [](const std::filesystem::path& folder) {
+         std::filesystem::rename(folder / "other", folder / "f1");
+       },
+       file1.size()},
+  };
+  for (const ChangedFileRow& row : rows) {
+    TempFolder folder;
+    folder.Write("f1", file1);
+    folder.Write("f2", file2);
+    folder.Write("other", file2);
+    RunOptions options;
+    options.while_output_waits = [&] { row.change(folder.path()); };
+    const ProgramResult got = RunVellum(folder, {"f1", "f2"}, options);
+    folder.Write("f1", file1.substr(0, row.kept));
+    const ProgramResult expected = RunVellum(folder, {"f1", "f2"});
+    EXPECT_EQ(got.signal, 0) << row.name;
+    EXPECT_EQ(got.status, expected.status) << row.name;
+    EXPECT_EQ(got.err, expected.err) << row.name;
+    EXPECT_TRUE(got.out == expected.out) << row.name << ": " << got.out.size() << " bytes listed, "
+                                         << expected.out.size() << " expected";
+  }
 }
 
 }  // namespace

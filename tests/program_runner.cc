@@ -2,6 +2,7 @@
 #include "tests/program_runner.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -116,6 +117,10 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
   if (options.stdin_pipe && ::pipe(pipe_fds.data()) != 0) {
     return {};
   }
+  std::array<int, 2> out_fds = {-1, -1};
+  if (options.while_output_waits && ::pipe(out_fds.data()) != 0) {
+    return {};
+  }
   const pid_t child = ::fork();
   if (child == 0) {
     const int in = options.stdin_pipe ? pipe_fds[0] : ::open(source.c_str(), O_RDONLY);
@@ -131,7 +136,7 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
       ::_exit(kExecFailed);
     }
     ::dup2(in, STDIN_FILENO);
-    ::dup2(LosingOutput(options.stdout_lost, out), STDOUT_FILENO);
+    ::dup2(out_fds[1] >= 0 ? out_fds[1] : LosingOutput(options.stdout_lost, out), STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
     ::signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
     // The child starts with the three standard descriptors only, whatever
@@ -174,13 +179,39 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     ::close(pipe_fds[1]);
   }
   ProgramResult result;
+  if (options.while_output_waits) {
+    ::close(out_fds[1]);
+    // Full once what it holds has stopped growing for a tenth of a second
+    // (a pipe counts its room in pages, not bytes), or the child has ended.
+    int held = 0;
+    int last = -1;
+    siginfo_t ended{};
+    for (int still = 0; still < 10;) {
+      ::usleep(10000);
+      if (::ioctl(out_fds[0], FIONREAD, &held) != 0 ||
+          ::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+          ended.si_pid != 0) {
+        break;
+      }
+      still = held > 0 && held == last ? still + 1 : 0;
+      last = held;
+    }
+    options.while_output_waits();
+    std::array<char, 65536> chunk{};
+    for (ssize_t got = 0; (got = ::read(out_fds[0], chunk.data(), chunk.size())) > 0;) {
+      result.out.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    ::close(out_fds[0]);
+  }
   int wait_status = 0;
   if (child < 0 || ::waitpid(child, &wait_status, 0) != child) {
     return result;
   }
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
   result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
-  result.out = options.stdout_path.empty() ? ReadFile(out_path) : "";
+  if (!options.while_output_waits) {
+    result.out = options.stdout_path.empty() ? ReadFile(out_path) : "";
+  }
   result.err = ReadFile(err_path);
   std::filesystem::remove(out_path);
   std::filesystem::remove(err_path);

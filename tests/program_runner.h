@@ -5,6 +5,7 @@
 #define VELLUM_TESTS_PROGRAM_RUNNER_H_
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ struct RunOptions {
   int max_files = 0;
   // Run the child as the unprivileged user nobody when started as root.
   bool unprivileged = false;
+  // When set, standard output is a pipe left unread until it is full, so
+  // that the child waits there in mid-run; this is called then, and the
+  // pipe is read to its end afterwards.
+  std::function<void()> while_output_waits;
 };
 
 // Runs vellum with `args` in `folder`; standard input is /dev/null unless
