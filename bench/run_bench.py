@@ -6,10 +6,11 @@ them alternately, several times, and prints the median wall time, the
 throughput (both files' bytes per second), the peak resident memory and the
 ratio of vellum's time to diff's and to the workload's floor: the lockstep
 loop, or cat of both files (the read limit) on identical files, where
-read_compare also shows the least a comparer that reads its files must do
-(read, compare the blocks, count the line ends). W0 times
-many whole runs on the two example files, start-up included. Every tool
-writes its output to a file.
+read_compare and map_compare also show the least a comparer that reads or
+maps its files must do (read or map, compare the blocks, count the line
+ends). The spread is the range of a tool's times over its median. W3 and
+W5 run at least 7 times. W0 times many whole runs on the two example
+files, start-up included. Every tool writes its output to a file.
 
     python3 bench/run_bench.py            # the whole set, 3 runs each
     python3 bench/run_bench.py --quick    # without the 1 GB workloads
@@ -173,7 +174,8 @@ def main():
     vellum = os.path.abspath(os.path.join(args.build, "vellum"))
     lockstep = os.path.abspath(os.path.join(args.build, "vellum_lockstep"))
     read_compare = os.path.abspath(os.path.join(args.build, "vellum_read_compare"))
-    for program in (vellum, lockstep, read_compare):
+    map_compare = os.path.abspath(os.path.join(args.build, "vellum_map_compare"))
+    for program in (vellum, lockstep, read_compare, map_compare):
         if not os.access(program, os.X_OK):
             sys.exit(f"{program} not found: build with cmake --preset release && "
                      "cmake --build --preset release")
@@ -184,7 +186,7 @@ def main():
         workloads = generate(folder, args.quick)
         out_path = os.path.join(folder, "output")
         header = (f"{'workload':30} {'tool':9} {'median s':>9} {'MB/s':>8} {'peak MB':>8} "
-                  f"{'vs diff':>8} {'vs floor':>8}")
+                  f"{'vs diff':>8} {'vs floor':>8} {'spread':>8}")
         print(header)
         print("-" * len(header))
         if wanted is None or "W0" in wanted:
@@ -202,11 +204,13 @@ def main():
             if name.startswith("W1"):
                 tools["cat"] = ["cat", a, b]
                 tools["readcmp"] = [read_compare, a, b]
+                tools["mapcmp"] = [map_compare, a, b]
                 floor = "cat"
             times = {tool: [] for tool in tools}
             memory = {tool: 0 for tool in tools}
             order = list(tools)
-            for run in range(args.runs):
+            runs = max(args.runs, 7) if name.startswith(("W3", "W5")) else args.runs
+            for run in range(runs):
                 for tool in order[run % len(order):] + order[:run % len(order)]:
                     # cat measures reading alone: its copy of both files goes nowhere.
                     target = os.devnull if tool == "cat" else out_path
@@ -220,11 +224,12 @@ def main():
             for tool in tools:
                 median = statistics.median(times[tool])
                 ratio = (f"{median / diff_median:8.3f} {median / floor_median:8.3f}"
-                         if tool in ("vellum", "readcmp", "baseline") else "")
-                if tool == "baseline":
-                    ratio += f"  vellum/baseline {statistics.median(times['vellum']) / median:.3f}"
+                         if tool in ("vellum", "readcmp", "mapcmp", "baseline") else f"{'':17}")
+                spread = (max(times[tool]) - min(times[tool])) / median * 100
+                versus = (f"  vellum/baseline {statistics.median(times['vellum']) / median:.3f}"
+                          if tool == "baseline" else "")
                 print(f"{name:30} {tool:9} {median:9.3f} {size / MB / median:8.0f} "
-                      f"{memory[tool] / 1000:8.1f} {ratio}", flush=True)
+                      f"{memory[tool] / 1000:8.1f} {ratio} {spread:7.0f}%{versus}", flush=True)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
