@@ -22,7 +22,7 @@ namespace {
 // place of the program; it holds a slot for each input file open at once.
 struct Slot {
   bool used = false;  // held by a file; never read by the handler
-  std::atomic<std::uintptr_t> begin{0};
+  std::atomic<const char*> begin{nullptr};
   std::atomic<std::size_t> room{0};
   TouchState touches;
 };
@@ -41,14 +41,15 @@ void OnBusError(int /*signal*/, siginfo_t* info, void* /*context*/) {
   const int saved_errno = errno;
   const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
   for (Slot& slot : slots) {
-    const std::uintptr_t begin = slot.begin.load(std::memory_order_relaxed);
-    if (begin == 0 || slot.touches.touching == 0 || address < begin ||
-        address - begin >= slot.room.load(std::memory_order_relaxed)) {
+    const char* begin = slot.begin.load(std::memory_order_relaxed);
+    const auto start = reinterpret_cast<std::uintptr_t>(begin);
+    if (begin == nullptr || slot.touches.touching == 0 || address < start ||
+        address - start >= slot.room.load(std::memory_order_relaxed)) {
       continue;
     }
-    const std::uintptr_t page = begin + (address - begin) / page_size * page_size;
-    if (::mmap(reinterpret_cast<void*>(page), page_size, PROT_READ,
-               MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+    char* page = const_cast<char*>(begin) + (address - start) / page_size * page_size;
+    if (::mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+        MAP_FAILED) {
       slot.touches.faulted = 1;
       errno = saved_errno;
       return;
@@ -77,12 +78,12 @@ void WindowUnmapped() {
 
 // Unmaps the window of `slot`, if it has one.
 void Unmap(Slot& slot) {
-  const std::uintptr_t begin = slot.begin.load(std::memory_order_relaxed);
-  if (begin == 0) {
+  const char* begin = slot.begin.load(std::memory_order_relaxed);
+  if (begin == nullptr) {
     return;
   }
-  slot.begin.store(0, std::memory_order_relaxed);
-  ::munmap(reinterpret_cast<void*>(begin), slot.room.load(std::memory_order_relaxed));
+  slot.begin.store(nullptr, std::memory_order_relaxed);
+  ::munmap(const_cast<char*>(begin), slot.room.load(std::memory_order_relaxed));
   WindowUnmapped();
 }
 
@@ -95,7 +96,7 @@ std::optional<MappedWindow> PosixMapping::Map(int fd, std::int64_t offset, std::
   // zeros in its last page where no fault told of them.
   if (slot_ >= 0 && (!known || info.st_size < window_end_)) {
     Slot& slot = slots[static_cast<std::size_t>(slot_)];
-    if (slot.begin.load(std::memory_order_relaxed) != 0) {
+    if (slot.begin.load(std::memory_order_relaxed) != nullptr) {
       slot.touches.faulted = 1;
     }
   }
@@ -134,7 +135,7 @@ std::optional<MappedWindow> PosixMapping::Map(int fd, std::int64_t offset, std::
   }
   const std::size_t room = (length + page_size - 1) / page_size * page_size;
   slot.room.store(room, std::memory_order_relaxed);
-  slot.begin.store(reinterpret_cast<std::uintptr_t>(bytes), std::memory_order_relaxed);
+  slot.begin.store(static_cast<const char*>(bytes), std::memory_order_relaxed);
   window_end_ = start + static_cast<std::int64_t>(length);
   WindowMapped();
   return MappedWindow{static_cast<const char*>(bytes), start, length, room, &slot.touches};
