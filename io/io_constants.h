@@ -14,8 +14,11 @@ inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 
 // A regular file of at least kMapFilesFrom bytes is read, where the system
 // allows, through windows of kMapWindow bytes mapped into memory: no copy
-// into the read buffer. Smaller files are read faster than mapped.
-inline constexpr std::int64_t kMapFilesFrom = std::int64_t{1} << 20;
+// into the read buffer. Smaller files are read as fast or faster (on two
+// 10 MB files that share no line, mapping took 5 % longer; on 100 MB files
+// it took 14 % to 34 % less time where common lines dominate, and the same
+// where the search does).
+inline constexpr std::int64_t kMapFilesFrom = std::int64_t{16} << 20;
 inline constexpr std::size_t kMapWindow = std::size_t{4} << 20;
 
 // Bytes both units hold alike are compared and measured this many at a

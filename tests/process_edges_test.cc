@@ -257,14 +257,14 @@ struct ChangedFileRow {
 };
 
 TEST(MappedInput, FileShrunkOrReplacedUnderTheRunIsListedAsItWasRead) {
-  // Six MiB files are mapped in windows; the listing of the first 8,000
+  // Files of 18 MiB are mapped in windows; the listing of the first 8,000
   // lines fills the output pipe long before the run passes 2 MiB.
-  constexpr std::size_t kLines = std::size_t{6} * 65536;
+  constexpr std::size_t kLines = std::size_t{18} * 65536;
   constexpr std::size_t kTwoMiB = std::size_t{2} << 20;
   const std::string file1 = SixteenByteLines(kLines, 8000);
   const std::string file2 = SixteenByteLines(kLines, 0);
   const std::vector<ChangedFileRow> rows = {
-      {"shrunk to 2 MiB, inside the window mapped",
+      {"shrunk to 2 MiB, inside the first window mapped",
        [](const std::filesystem::path& folder) {
          std::filesystem::resize_file(folder / "f1", kTwoMiB);
        },
