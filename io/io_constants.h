@@ -19,7 +19,7 @@ inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 // it took 14 % to 34 % less time where common lines dominate, and the same
 // where the search does).
 inline constexpr std::int64_t kMapFilesFrom = std::int64_t{16} << 20;
-inline constexpr std::size_t kMapWindow = std::size_t{4} << 20;
+inline constexpr std::size_t kMapWindow = std::size_t{2} << 20;
 
 // Bytes both units hold alike are compared and measured this many at a
 // time, so that they are still in the processor's cache when measured.

@@ -235,7 +235,7 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
   EXPECT_GT(refused, 0);
 }
 
-// Lines of 16 bytes, so that 2 MiB of them end at a page boundary; the
+// Lines of 16 bytes, so that 1 MiB of them ends at a page boundary; the
 // first `changed` of every other pair differ, which makes a long listing.
 std::string SixteenByteLines(std::size_t count, std::size_t changed) {
   std::string bytes;
@@ -258,22 +258,22 @@ struct ChangedFileRow {
 
 TEST(MappedInput, FileShrunkOrReplacedUnderTheRunIsListedAsItWasRead) {
   // Files of 18 MiB are mapped in windows; the listing of the first 8,000
-  // lines fills the output pipe long before the run passes 2 MiB.
+  // lines fills the output pipe long before the run passes 1 MiB.
   constexpr std::size_t kLines = std::size_t{18} * 65536;
-  constexpr std::size_t kTwoMiB = std::size_t{2} << 20;
+  constexpr std::size_t kOneMiB = std::size_t{1} << 20;
   const std::string file1 = SixteenByteLines(kLines, 8000);
   const std::string file2 = SixteenByteLines(kLines, 0);
   const std::vector<ChangedFileRow> rows = {
-      {"shrunk to 2 MiB, inside the first window mapped",
+      {"shrunk to 1 MiB, inside the first window mapped",
        [](const std::filesystem::path& folder) {
-         std::filesystem::resize_file(folder / "f1", kTwoMiB);
+         std::filesystem::resize_file(folder / "f1", kOneMiB);
        },
-       kTwoMiB},
-      {"shrunk to 2 MiB and 5 bytes, in mid-page",
+       kOneMiB},
+      {"shrunk to 1 MiB and 5 bytes, in mid-page",
        [](const std::filesystem::path& folder) {
-         std::filesystem::resize_file(folder / "f1", kTwoMiB + 5);
+         std::filesystem::resize_file(folder / "f1", kOneMiB + 5);
        },
-       kTwoMiB + 5},
+       kOneMiB + 5},
       {"replaced by another file",
        [](const std::filesystem::path& folder) {
          std::filesystem::rename(folder / "other", folder / "f1");
