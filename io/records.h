@@ -1,8 +1,9 @@
 // Line input records. A record is the bytes of a file up to and including
 // the next LF, or up to the end of the file when no LF follows; its data are
-// its bytes before the first CR or LF. Each unit reads through one fixed read
-// buffer: no memory is taken per record, and moving back re-reads earlier
-// blocks of the file instead of remembering lines.
+// its bytes before the first CR or LF. Each unit holds its file's bytes in
+// one fixed read buffer or one mapped window (io/held_bytes): no memory is
+// taken per record, and moving back holds earlier bytes of the file again
+// instead of remembering lines.
 #ifndef VELLUM_IO_RECORDS_H_
 #define VELLUM_IO_RECORDS_H_
 
