@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/program_runner.h"
@@ -257,6 +258,10 @@ struct ChangedFileRow {
 };
 
 TEST(MappedInput, FileShrunkOrReplacedUnderTheRunIsListedAsItWasRead) {
+  if (std::string_view(VELLUM_EMULATOR).find("s390x") != std::string_view::npos) {
+    GTEST_SKIP() << "qemu-s390x hands a SIGBUS handler a wrong fault address (0x2a1400000000040 "
+                    "for a page mapped at 0x4002a0a000), so no handler can tell its window";
+  }
   // Files of 18 MiB are mapped in windows; the listing of the first 8,000
   // lines fills the output pipe long before the run passes 1 MiB.
   constexpr std::size_t kLines = std::size_t{18} * 65536;
