@@ -70,6 +70,9 @@ TEST(Scan, WideScansFindWhatPortableOnesFind) {
         << where;
     EXPECT_EQ(wide::CountLf(begin, size), portable::CountLf(begin, size)) << where;
   }
+  // Enough LFs for every lane of the count to pass 255.
+  const std::string line_ends(16 * 300 + 5, '\n');
+  EXPECT_EQ(wide::CountLf(line_ends.data(), line_ends.size()), std::ssize(line_ends));
 }
 #endif
 
