@@ -12,6 +12,9 @@ namespace {
 // The table is kept at most two fifths full.
 constexpr std::size_t kFifthsFull = 2;
 constexpr std::size_t kMinimumCells = 1024;
+// A search starts on this many cells, and takes all of them once it fills
+// these.
+constexpr std::size_t kFirstCells = 1024;
 
 std::size_t Side(std::int32_t unit) { return unit == kUnit2 ? 1 : 0; }
 
@@ -35,7 +38,8 @@ WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::s
   if (table_ == nullptr) {
     throw std::bad_alloc();
   }
-  cell_mask_ = count - 1;
+  most_cell_mask_ = count - 1;
+  cell_mask_ = std::min(count, kFirstCells) - 1;
   entries_.reserve(most_entries);
 }
 
@@ -46,6 +50,24 @@ void WindowIndex::Clear() {
   entries_.clear();
   count_[0] = 0;
   count_[1] = 0;
+  cell_mask_ = std::min(most_cell_mask_, kFirstCells - 1);
+}
+
+void WindowIndex::TakeAllCells() {
+  for (const Entry& entry : entries_) {
+    table_[entry.cell] = 0;
+  }
+  cell_mask_ = most_cell_mask_;
+  std::uint32_t number = 0;
+  for (Entry& entry : entries_) {
+    const std::uint64_t hash = Hash({entry.window, kWindowWidth});
+    auto at = static_cast<std::size_t>(hash & cell_mask_);
+    while (table_[at] != 0) {
+      at = (at + 1) & cell_mask_;
+    }
+    table_[at] = Tag(hash) | ++number;
+    entry.cell = static_cast<std::uint32_t>(at);
+  }
 }
 
 std::uint64_t WindowIndex::Hash(std::string_view window) {
@@ -114,6 +136,9 @@ WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bo
     std::memcpy(added.window, window.data(), kWindowWidth);
     number = static_cast<std::uint32_t>(entries_.size());
     table_[cell] = Tag(hash) | number;
+    if (entries_.size() * 5 > (cell_mask_ + 1) * kFifthsFull && cell_mask_ < most_cell_mask_) {
+      TakeAllCells();
+    }
   }
   Entry& entry = entries_[number - 1];
   if (entry.first[side] == 0) {

@@ -2,7 +2,9 @@
 // re-synchronisation search has read them. For a window it answers at once which lines of a file
 // carry it first and last, so that a search finds the first agreeing pair of a shell without trying
 // its pairs one by one. Its memory is taken once, for the deepest search, when it is made, and
-// stays untouched until a search reaches that far; it never grows with the size of the files.
+// stays untouched until a search reaches that far; it never grows with the size of the files. A
+// search starts on a few of its cells, and takes all of them once it fills those, so that a short
+// search stays in the cache.
 #ifndef VELLUM_CORE_WINDOW_INDEX_H_
 #define VELLUM_CORE_WINDOW_INDEX_H_
 
@@ -82,19 +84,22 @@ class WindowIndex {
   // cell where it would go.
   std::uint32_t Find(std::string_view window, std::uint64_t hash, std::size_t* cell) const;
   const Entry* Find(std::string_view window) const;
+  // Places every entry again, over all the cells.
+  void TakeAllCells();
 
   std::size_t max_lines_ = 0;
   std::int32_t count_[2] = {0, 0};  // lines added for each file
   // The windows that can agree, in the order they were first added.
   std::vector<Entry> entries_;
-  // Open addressing over a power of two of cells, at most two fifths full
-  // for the deepest search so that probes stay short. A cell holds 0 while
+  // Open addressing over the first cell_mask_ + 1 of a power of two of
+  // cells, at most two fifths full so that probes stay short. A cell holds 0 while
   // it is empty, else an entry's number plus one in its low entry_bits_ and
   // a tag from the window's hash above them, so that probing rarely reads an
   // entry or compares windows. The table is taken zeroed from the system:
   // only the pages a search touches become resident.
   std::unique_ptr<std::uint32_t[], Free> table_;
-  std::size_t cell_mask_ = 0;
+  std::size_t cell_mask_ = 0;       // of the cells in use
+  std::size_t most_cell_mask_ = 0;  // of all the cells
   int entry_bits_ = 0;
 };
 
