@@ -25,6 +25,9 @@ using io::kUnit2;
 
 // Passes of the comparison loop; the loop's label 68 stands in its message.
 inline constexpr std::int32_t kLoopLimit = 100'000'000;
+// Runs of common lines that may owe their passes at once, merged where they
+// follow each other; past them runs are classified as they pass.
+inline constexpr std::size_t kOwedRuns = 4096;
 // Cycles of one re-synchronisation search (shells of depth 2 to 100,001).
 inline constexpr std::int32_t kSearchCycleLimit = 50'000;
 

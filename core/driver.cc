@@ -4,6 +4,7 @@
 #include "core/classify.h"
 #include "core/listing.h"
 #include "core/nuls.h"
+#include "core/pass_debt.h"
 #include "core/record_run.h"
 #include "core/resync.h"
 #include "io/common_records.h"
@@ -72,6 +73,50 @@ void NextSignificantLine(State& s, io::RoutineFrame& main, std::int32_t unit, st
   io::STOP_RUN(s.io);
 }
 
+// Lines both files hold alike would pass one pair a pass without a word:
+// takes them in one step, `pass` passes made, and returns the passes they
+// count. Where the limit is out of reach for good, the passes need no
+// counting, nor the lines classifying. Where no line held could reach it,
+// their passes are owed while there is room to note them, and counted only
+// when the limit may come within reach.
+std::int32_t PassCommonRun(State& s, std::int32_t pass) {
+  const std::int64_t limit = s.limits.passes;
+  std::int64_t counted = 0;
+  // Bytes held alike are passed a part at a time, until a part passes none.
+  for (;;) {
+    const std::int64_t at_most = pass + counted + s.owed.most;
+    const std::int64_t left1 = io::BytesLeft(s.io, kUnit1);
+    const bool for_good = LimitOutOfReach(at_most, limit, left1, io::BytesLeft(s.io, kUnit2));
+    const bool far = at_most + static_cast<std::int64_t>(io::MostHeldAlike(s.io)) + 1 < limit;
+    // Owed passes are counted by reading file1 again, so it must be a file
+    // of known size.
+    const bool owe = !for_good && far && left1 >= 0 && HasRoom(s.owed);
+    if (!for_good && !far && s.owed.most > 0) {
+      counted += Settle(s.owed, s.io);
+    }
+    const std::int64_t most_counted = limit - pass - counted - s.owed.most;
+    const std::int64_t offset = io::Position(s.io, kUnit1);
+    std::int64_t records = 0;
+    const RecordRun run = io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&](std::string_view alike) {
+      if (!for_good && !owe) {
+        return MeasureRecordRun(alike, most_counted);
+      }
+      const RecordRun taken = TakeRecordRun(alike);
+      if (owe) {
+        records = io::CountRecords(alike.substr(0, taken.size));
+      }
+      return taken;
+    });
+    if (run.size == 0) {
+      return static_cast<std::int32_t>(counted);
+    }
+    if (owe) {
+      Owe(s.owed, offset, static_cast<std::int64_t>(run.size), records);
+    }
+    counted += run.counted;
+  }
+}
+
 }  // namespace
 
 void MAIN(State& s) {
@@ -108,18 +153,7 @@ void MAIN(State& s) {
   for (std::int32_t pass = 0; pass < s.limits.passes; ++pass) {
     main.At(120);
     if (s.limits.skip_common_runs) {
-      // Lines both files hold alike would pass one pair a pass without a
-      // word; take them in one step, counting their passes.
-      // Where the limit is out of reach for good, the passes need no
-      // counting, nor the lines classifying.
-      const bool uncounted = LimitOutOfReach(pass, s.limits.passes, io::BytesLeft(s.io, kUnit1),
-                                             io::BytesLeft(s.io, kUnit2));
-      const RecordRun run =
-          io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&s, pass, uncounted](std::string_view alike) {
-            return uncounted ? TakeRecordRun(alike)
-                             : MeasureRecordRun(alike, s.limits.passes - pass);
-          });
-      pass += static_cast<std::int32_t>(run.counted);
+      pass += PassCommonRun(s, pass);
     }
     main.At(122);
     s.NPOS1 = 1;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/core_constants.h"
+#include "core/pass_debt.h"
 #include "core/window_index.h"
 #include "io/io.h"
 #include "io/termination.h"
@@ -66,6 +67,7 @@ struct State {
   std::int32_t ILAST2 = kWindowLast;
   // The windows of the block's lines as far as the search has read them.
   WindowIndex index;
+  PassDebt owed;                            // passes of runs of common lines not yet counted
   SearchRoutine search_override = nullptr;  // never set by the program
 };
 

@@ -5,6 +5,7 @@
 #ifndef VELLUM_IO_COMMON_RECORDS_H_
 #define VELLUM_IO_COMMON_RECORDS_H_
 
+#include <algorithm>
 #include <cstring>
 #include <span>
 #include <string_view>
@@ -17,6 +18,12 @@ namespace vellum::io {
 // The longest run of bytes that both units hold from their positions on, up
 // to kAlikeAtOnce of them. The bytes are unit 1's.
 std::string_view HeldAlike(const InputUnit& first, const InputUnit& second);
+
+// The most bytes, and so the most records, PassHeldAlike can pass now.
+inline std::size_t MostHeldAlike(Io& io) {
+  return std::min(
+      {HeldAhead(UnitOf(io, kUnit1)).size(), HeldAhead(UnitOf(io, kUnit2)).size(), kAlikeAtOnce});
+}
 
 // Begins touching the bytes both units hold; EndTouchingBoth returns
 // whether touching them faulted, after stopping the mapping of each unit

@@ -36,6 +36,12 @@ inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char>
   return input.last_line == line.data() ? std::min(input.last_length, line.size()) : line.size();
 }
 
+// The offset in its file of the next byte unit `unit` takes.
+inline std::int64_t Position(Io& io, std::int32_t unit) {
+  const InputUnit& input = UnitOf(io, unit);
+  return input.end_offset - input.fill + input.pos;
+}
+
 // How many bytes of its file unit `unit` has not yet passed, as far as the
 // file's size when rewound tells; -1 when the size is not known.
 inline std::int64_t BytesLeft(Io& io, std::int32_t unit) {
@@ -43,7 +49,12 @@ inline std::int64_t BytesLeft(Io& io, std::int32_t unit) {
   if (input.size < 0) {
     return -1;
   }
-  return std::max<std::int64_t>(0, input.size - (input.end_offset - input.fill + input.pos));
+  return std::max<std::int64_t>(0, input.size - Position(io, unit));
+}
+
+// How many records `whole_records`, a run of whole records, holds.
+inline std::int64_t CountRecords(std::string_view whole_records) {
+  return scan::CountLf(whole_records.data(), whole_records.size());
 }
 
 // The bytes a unit holds beyond its position: its next records, as far as

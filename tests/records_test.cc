@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "io/open.h"
+#include "io/read_again.h"
 #include "io/termination.h"
 #include "tests/memory_platform.h"
 #include "tests/record_model.h"
@@ -50,6 +51,14 @@ class RecordReader {
       return "EOF";
     }
     return {line_.data(), line_.size()};
+  }
+  // The data of the whole records in [offset, offset + size), read again.
+  std::vector<std::string> Again(std::int64_t offset, std::int64_t size) {
+    std::vector<std::string> data;
+    ReadRecordsAgain(io_, 1, offset, size, kWidth, [&data](std::string_view record) {
+      data.push_back(Padded(std::string(record)));
+    });
+    return data;
   }
   void Back() { BACKSPACE_INPUT(io_, 1); }
   void Back(std::int64_t count) { BackspaceRecords(io_, 1, count); }
@@ -108,8 +117,16 @@ TEST(ReadRecord, SplitsFilesIntoBlankPaddedRecords) {
     for (const std::string& data : row.data) {
       expected.push_back(Padded(data));
     }
+    // Read again, only whole records count.
+    std::vector<std::string> whole = expected;
+    if (!row.bytes.empty() && row.bytes.back() != '\n') {
+      whole.pop_back();
+    }
+    const auto whole_size = static_cast<std::int64_t>(row.bytes.rfind('\n') + 1);
     for (const std::int32_t block : {kBlock, 1, 5, 64 * 1024}) {
       EXPECT_EQ(ReadAll(row.bytes, block), expected) << row.what << ", block " << block;
+      EXPECT_EQ(RecordReader(row.bytes, block).Again(0, whole_size), whole)
+          << row.what << ", read again, block " << block;
     }
   }
 }
@@ -243,6 +260,8 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
 
 TEST(ReadRecord, ReadErrorEndsTheRunWithAReadFailure) {
   RecordReader reader(testing::FileBytes("first\n" + std::string(2000, 's') + "\n", 1024));
+  // Read again, the records stop where the reads fail.
+  EXPECT_EQ(reader.Again(0, 2007), std::vector<std::string>{Padded("first")});
   EXPECT_EQ(reader.Read(), Padded("first"));
   EXPECT_THROW(reader.Read(), RunEnd);
   EXPECT_EQ(reader.Report(),
