@@ -7,6 +7,7 @@
 #ifndef VELLUM_IO_SCAN_H_
 #define VELLUM_IO_SCAN_H_
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -141,11 +142,19 @@ inline void CopyPadded(char* out, const char* in, std::size_t count) {
 }
 
 inline std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
-  // Whole chunks by memcmp, then 16 bytes at a time.
-  constexpr std::size_t kChunk = 256;
+  // Chunks by memcmp, a page at a time so that long equal runs cost few
+  // calls; then 16 bytes at a time through the chunk that differs.
+  constexpr std::size_t kChunk = 4096;
   std::size_t same = 0;
-  while (same + kChunk <= size && std::memcmp(a + same, b + same, kChunk) == 0) {
-    same += kChunk;
+  while (same < size) {
+    const std::size_t chunk = std::min(kChunk, size - same);
+    if (std::memcmp(a + same, b + same, chunk) != 0) {
+      break;
+    }
+    same += chunk;
+  }
+  if (same == size) {
+    return size;
   }
   for (; same + 16 <= size; same += 16) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + same));

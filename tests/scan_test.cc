@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -70,6 +71,17 @@ TEST(Scan, WideScansFindWhatPortableOnesFind) {
         << where;
     EXPECT_EQ(wide::CountLf(begin, size), portable::CountLf(begin, size)) << where;
   }
+  // Common prefixes that run past the chunks compared at once, or end in
+  // one.
+  const std::string long_bytes = RandomBytes(random, 3 * 4096 + 100);
+  for (const std::size_t differs :
+       std::initializer_list<std::size_t>{0, 255, 256, 4095, 4096, 4097, 12387}) {
+    std::string changed = long_bytes;
+    changed[differs] = static_cast<char>(changed[differs] ^ 1);
+    EXPECT_EQ(wide::CommonPrefix(long_bytes.data(), changed.data(), long_bytes.size()), differs);
+  }
+  EXPECT_EQ(wide::CommonPrefix(long_bytes.data(), long_bytes.data(), long_bytes.size()),
+            long_bytes.size());
   // Enough LFs for every lane of the count to pass 255.
   const std::string line_ends(16 * 300 + 5, '\n');
   EXPECT_EQ(wide::CountLf(line_ends.data(), line_ends.size()), std::ssize(line_ends));
