@@ -9,7 +9,7 @@
 
 namespace vellum::core {
 
-PassDebt::PassDebt() { runs.reserve(kOwedRuns); }
+PassDebt::PassDebt() : scratch(kSettleScratch) { runs.reserve(kOwedRuns); }
 
 bool HasRoom(const PassDebt& debt) { return debt.runs.size() < kOwedRuns; }
 
@@ -29,7 +29,7 @@ std::int64_t Settle(PassDebt& debt, io::Io& io) {
     std::int64_t lines = 0;
     const std::int64_t read =
         io::ReadRecordsAgain(io, kUnit1, run.offset, run.size, static_cast<std::size_t>(kLineWidth),
-                             [&lines](std::string_view data) {
+                             debt.scratch, [&lines](std::string_view data) {
                                if (!IsIgnorableText(data)) {
                                  ++lines;
                                }

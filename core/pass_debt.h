@@ -24,6 +24,7 @@ struct PassDebt {
   PassDebt();
   std::int64_t most = 0;      // the passes owed are at most this many
   std::vector<OwedRun> runs;  // taken once, for kOwedRuns
+  std::vector<char> scratch;  // for reading them again, taken once
 };
 
 // Whether one more run can be owed.

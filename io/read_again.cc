@@ -2,24 +2,28 @@
 #include "io/read_again.h"
 
 #include <algorithm>
-#include <string>
+#include <cstring>
 
 #include "io/records.h"
 
 namespace vellum::io {
 
 std::int64_t ReadRecordsAgain(Io& io, std::int32_t unit, std::int64_t offset, std::int64_t size,
-                              std::size_t width, TakeData take, void* context) {
-  InputUnit& input = UnitOf(io, unit);
-  ByteBuffer block(std::max(input.buffer.Size(), width + 1));
+                              std::size_t width, std::span<char> scratch, TakeData take,
+                              void* context) {
+  InputFile& file = *UnitOf(io, unit).file;
+  // The data of a record longer than a block wait at the start of the
+  // scratch while its end is sought; blocks are read into the rest.
+  const std::span<char> long_data = scratch.first(width);
+  const std::span<char> block = scratch.subspan(width);
   const std::int64_t end = offset + size;
   std::int64_t records = 0;
   // Reads the next block, at most up to `end`; empty when nothing is left
   // or the read fails.
   const auto next_block = [&]() -> std::string_view {
-    const std::int64_t wanted = std::min(static_cast<std::int64_t>(block.Size()), end - offset);
-    const std::int64_t got = wanted > 0 ? input.file->ReadAt(offset, block.Data(), wanted) : 0;
-    return got > 0 ? std::string_view(block.Data(), static_cast<std::size_t>(got))
+    const std::int64_t wanted = std::min(static_cast<std::int64_t>(block.size()), end - offset);
+    const std::int64_t got = wanted > 0 ? file.ReadAt(offset, block.data(), wanted) : 0;
+    return got > 0 ? std::string_view(block.data(), static_cast<std::size_t>(got))
                    : std::string_view();
   };
   while (offset < end) {
@@ -36,9 +40,9 @@ std::int64_t ReadRecordsAgain(Io& io, std::int32_t unit, std::int64_t offset, st
       offset += static_cast<std::int64_t>(taken.size);
       continue;
     }
-    // A record longer than the block: its data are in the block's first
-    // bytes, and it ends at the next LF.
-    const std::string data(bytes.substr(0, std::min(bytes.find('\r'), width)));
+    // A record longer than the block, which holds more than its data.
+    const std::size_t length = std::min(bytes.find('\r'), width);
+    std::memcpy(long_data.data(), bytes.data(), length);
     offset += static_cast<std::int64_t>(bytes.size());
     for (;;) {
       const std::string_view more = next_block();
@@ -52,7 +56,7 @@ std::int64_t ReadRecordsAgain(Io& io, std::int32_t unit, std::int64_t offset, st
       }
       offset += static_cast<std::int64_t>(more.size());
     }
-    take(context, data);
+    take(context, {long_data.data(), length});
     ++records;
   }
   return records;

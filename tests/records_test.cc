@@ -39,7 +39,7 @@ class RecordReader {
   explicit RecordReader(const std::string& bytes, std::int32_t block = kBlock)
       : RecordReader(testing::FileBytes(bytes), block) {}
   explicit RecordReader(MemoryFileSetup setup, std::int32_t block = kBlock)
-      : io_(platform_, {"vellum", "f"}, block) {
+      : io_(platform_, {"vellum", "f"}, block), block_(block) {
     platform_.AddFile("f", std::move(setup));
     OPEN_INPUT(io_, 1);
     line_.fill('#');
@@ -53,9 +53,11 @@ class RecordReader {
     return {line_.data(), line_.size()};
   }
   // The data of the whole records in [offset, offset + size), read again.
+  // The scratch reads a block of the reader's size at a time.
   std::vector<std::string> Again(std::int64_t offset, std::int64_t size) {
     std::vector<std::string> data;
-    ReadRecordsAgain(io_, 1, offset, size, kWidth, [&data](std::string_view record) {
+    std::vector<char> scratch(2 * kWidth + static_cast<std::size_t>(block_));
+    ReadRecordsAgain(io_, 1, offset, size, kWidth, scratch, [&data](std::string_view record) {
       data.push_back(Padded(std::string(record)));
     });
     return data;
@@ -70,6 +72,7 @@ class RecordReader {
  private:
   MemoryPlatform platform_;
   Io io_;
+  std::int32_t block_;
   Line line_{};
 };
 
@@ -259,9 +262,11 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
 }
 
 TEST(ReadRecord, ReadErrorEndsTheRunWithAReadFailure) {
-  RecordReader reader(testing::FileBytes("first\n" + std::string(2000, 's') + "\n", 1024));
-  // Read again, the records stop where the reads fail.
-  EXPECT_EQ(reader.Again(0, 2007), std::vector<std::string>{Padded("first")});
+  const MemoryFileSetup failing =
+      testing::FileBytes("first\n" + std::string(2000, 's') + "\n", 1024);
+  // Read again in small blocks, the records stop where the reads fail.
+  EXPECT_EQ(RecordReader(failing, 1).Again(0, 2007), std::vector<std::string>{Padded("first")});
+  RecordReader reader(failing);
   EXPECT_EQ(reader.Read(), Padded("first"));
   EXPECT_THROW(reader.Read(), RunEnd);
   EXPECT_EQ(reader.Report(),
