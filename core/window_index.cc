@@ -15,6 +15,7 @@ constexpr std::size_t kMinimumCells = 1024;
 // A search starts on this many cells, and takes all of them once it fills
 // these.
 constexpr std::size_t kFirstCells = 1024;
+static_assert(kFirstCells <= kMinimumCells);
 
 std::size_t Side(std::int32_t unit) { return unit == kUnit2 ? 1 : 0; }
 
@@ -39,7 +40,7 @@ WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::s
     throw std::bad_alloc();
   }
   most_cell_mask_ = count - 1;
-  cell_mask_ = std::min(count, kFirstCells) - 1;
+  cell_mask_ = kFirstCells - 1;
   entries_.reserve(most_entries);
 }
 
@@ -50,7 +51,7 @@ void WindowIndex::Clear() {
   entries_.clear();
   count_[0] = 0;
   count_[1] = 0;
-  cell_mask_ = std::min(most_cell_mask_, kFirstCells - 1);
+  cell_mask_ = kFirstCells - 1;
 }
 
 void WindowIndex::TakeAllCells() {

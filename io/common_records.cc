@@ -11,8 +11,8 @@ namespace vellum::io {
 std::string_view HeldAlike(const InputUnit& first, const InputUnit& second) {
   const std::string_view ahead1 = HeldAhead(first);
   const std::string_view ahead2 = HeldAhead(second);
-  const std::size_t size = std::min({ahead1.size(), ahead2.size(), kAlikeAtOnce});
-  return ahead1.substr(0, scan::CommonPrefix(ahead1.data(), ahead2.data(), size));
+  return ahead1.substr(
+      0, scan::CommonPrefix(ahead1.data(), ahead2.data(), MostHeldAlike(first, second)));
 }
 
 void BeginTouchingBoth(Io& io) {

@@ -19,10 +19,13 @@ namespace vellum::io {
 // to kAlikeAtOnce of them. The bytes are unit 1's.
 std::string_view HeldAlike(const InputUnit& first, const InputUnit& second);
 
-// The most bytes, and so the most records, PassHeldAlike can pass now.
+// The most bytes HeldAlike looks at, and so the most records PassHeldAlike
+// can pass now.
+inline std::size_t MostHeldAlike(const InputUnit& first, const InputUnit& second) {
+  return std::min({HeldAhead(first).size(), HeldAhead(second).size(), kAlikeAtOnce});
+}
 inline std::size_t MostHeldAlike(Io& io) {
-  return std::min(
-      {HeldAhead(UnitOf(io, kUnit1)).size(), HeldAhead(UnitOf(io, kUnit2)).size(), kAlikeAtOnce});
+  return MostHeldAlike(UnitOf(io, kUnit1), UnitOf(io, kUnit2));
 }
 
 // Begins touching the bytes both units hold; EndTouchingBoth returns
