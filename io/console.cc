@@ -60,11 +60,13 @@ std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace
 
 // The routines that made the buffered byte at `at`.
 Trace MadeBy(const Io& io, std::size_t at) {
-  const std::vector<OutputOrigin>& origins = io.console.origins;
-  const auto after = std::upper_bound(
-      origins.begin(), origins.end(), at,
-      [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
-  return after == origins.begin() ? TraceOf(io) : std::prev(after)->trace;
+  const auto first = io.console.origins.begin();
+  const auto last = first + static_cast<std::ptrdiff_t>(io.console.origin_count);
+  const auto after =
+      std::upper_bound(first, last, at, [](std::size_t offset, const OutputOrigin& origin) {
+        return offset < origin.start;
+      });
+  return after == first ? TraceOf(io) : std::prev(after)->trace;
 }
 
 void RaiseIfFailed(Io& io, const std::optional<WriteFailure>& failed) {
@@ -81,18 +83,24 @@ std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
   Console& console = io.console;
   const Frame* frame = io.termination.frames;
   const std::int32_t statement = frame != nullptr ? frame->record.statement : 0;
-  if (!console.origins.empty() && console.origin_given == given &&
+  if (console.origin_count > 0 && console.origin_given == given &&
       (given != nullptr ||
        (console.origin_pushes == io.termination.pushes && console.origin_frame == frame &&
         console.origin_statement == statement))) {
     return std::nullopt;
   }
-  if (console.origins.size() == kOutputOrigins) {
+  if (console.origin_count == console.origins.size()) {
     if (std::optional<WriteFailure> failed = DrainStdout(io)) {
       return failed;
     }
   }
-  console.origins.push_back({console.fill, given != nullptr ? *given : TraceOf(io)});
+  OutputOrigin& origin = console.origins[console.origin_count++];
+  origin.start = console.fill;
+  if (given != nullptr) {
+    origin.trace = *given;
+  } else {
+    CaptureTrace(io, origin.trace);
+  }
   console.origin_given = given;
   console.origin_pushes = io.termination.pushes;
   console.origin_frame = frame;
@@ -149,7 +157,7 @@ std::optional<WriteFailure> DrainStdout(Io& io) {
       failed = WriteFailure{FailureOf(result.status), MadeBy(io, result.written)};
     }
   }
-  console.origins.clear();
+  console.origin_count = 0;
   return failed;
 }
 

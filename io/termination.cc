@@ -47,12 +47,17 @@ void Record(Io& io, bool failed, const Trace& trace) {
 
 }  // namespace
 
-Trace TraceOf(const Io& io) {
-  Trace trace;
+void CaptureTrace(const Io& io, Trace& trace) {
+  trace.count = 0;
   for (const Frame* frame = io.termination.frames; frame != nullptr && trace.count < kMaxFrames;
        frame = frame->link) {
     trace.frames[trace.count++] = frame->record;
   }
+}
+
+Trace TraceOf(const Io& io) {
+  Trace trace;
+  CaptureTrace(io, trace);
   return trace;
 }
 

@@ -74,6 +74,10 @@ class RoutineFrame {
 // The routines active now, innermost first.
 Trace TraceOf(const Io& io);
 
+// Writes the routines active now into `trace`, innermost first; its frames
+// past the count are left as they were.
+void CaptureTrace(const Io& io, Trace& trace);
+
 // Appends to `text` the failure report of `ending`: the report line with
 // the location of its innermost frame, the message, and the execution
 // traceback when frames were active. `text` grows only past its capacity.

@@ -274,13 +274,23 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
     std::string file1;
     std::string file2;
     std::int32_t passes = core::kLoopLimit;
+    std::size_t step = 1;  // the cuts tried are this many bytes apart
   };
+  // Enough blocks that the notes of where buffered bytes were made fill up
+  // and are written out more than once.
+  std::vector<std::string> many1;
+  std::vector<std::string> many2;
+  for (int i = 0; i < 700; ++i) {
+    many1.insert(many1.end(), {"same" + std::to_string(i), "old" + std::to_string(i)});
+    many2.insert(many2.end(), {"same" + std::to_string(i), "new" + std::to_string(i)});
+  }
   const std::vector<Run> runs = {
       {longer, shorter},
       {shorter, longer},
       {Lines({"ant", nul_line}), Lines({"ant", "yak", "bee"})},  // file1 ends in the search
       {Lines({nul_line, "ant"}), Lines({"bee", "ant"})},         // both end together
       {Lines({"ant", "bee"}), Lines({"ant", "bee"}), 1},         // the loop's limit
+      {Lines(many1), Lines(many2), core::kLoopLimit, 331},
   };
   std::set<std::string> written_at;
   for (const Run& run : runs) {
@@ -296,7 +306,7 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
       if (read_fault >= 0 && &run != &runs.front()) {
         break;  // one listing with records waiting is enough
       }
-      for (std::size_t room = 0; room < complete.out.size(); ++room) {
+      for (std::size_t room = 0; room < complete.out.size(); room += run.step) {
         std::vector<Outcome> outcomes;
         for (const bool blocks : {false, true}) {
           MemoryPlatform platform;
