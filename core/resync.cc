@@ -23,10 +23,6 @@
 namespace vellum::core {
 namespace {
 
-// Lines of a file into a search past which its index outgrows the caches,
-// and reading a line starts fetching what indexing the next ones needs.
-constexpr std::int32_t kDeepSearch = 64;
-
 // The compared window of `line`, the line of `unit` or a copy of it: the
 // columns IFIRST to ILAST that COMPAR compares. The index takes windows of
 // its fixed width, which MAIN sets before any search.
@@ -50,8 +46,6 @@ class Search {
   // Reads the next line of `unit` into its line buffer and indexes it,
   // keeping its window's key in `key`. Returns false at the end of the file.
   bool ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key = nullptr);
-  // Starts fetching what indexing the next two lines of `unit` will look at.
-  void PrefetchAhead(std::int32_t unit);
   // Moves `unit` back to just after line `position`, its line buffer holding
   // that line when `reload`.
   void StandAfter(std::int32_t unit, std::int32_t position, bool reload);
@@ -93,29 +87,10 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Ke
     agrees = ISKIP == 0;
   }
   const WindowIndex::Key added = index_.Add(unit, Window(s_, unit, line), agrees);
-  if (LinesRead(unit) > kDeepSearch) {
-    PrefetchAhead(unit);
-  }
   if (key != nullptr) {
     *key = added;
   }
   return true;
-}
-
-void Search::PrefetchAhead(std::int32_t unit) {
-  // The unit's next records are read next unless the search ends first;
-  // their windows are the bytes ahead unless a record is short.
-  const auto first = static_cast<std::size_t>(ForUnit(unit, s_.IFIRST1, s_.IFIRST2)) - 1;
-  io::LookAhead(s_.io, unit, [&](std::string_view ahead) {
-    const auto window_at = [&](std::size_t start) {
-      return ahead.size() >= start + first + kWindowWidth
-                 ? ahead.substr(start + first, kWindowWidth)
-                 : std::string_view();
-    };
-    const std::size_t second = io::SecondRecordAt(ahead);
-    index_.Prefetch(window_at(0),
-                    second == std::string_view::npos ? std::string_view() : window_at(second));
-  });
 }
 
 void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {

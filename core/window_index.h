@@ -44,22 +44,6 @@ class WindowIndex {
   std::int32_t First(std::int32_t unit, Key key) const;
   std::int32_t Last(std::int32_t unit, Key key) const;
 
-  // Starts bringing into the cache what Adds of `next` and then `after`,
-  // the windows likely to be added next, will look at: the entry that
-  // `next`'s cell, fetched so ahead of time, names, and `after`'s cell.
-  // Changes nothing; either window may be empty.
-  void Prefetch(std::string_view next, std::string_view after) const {
-    if (!next.empty()) {
-      if (const std::uint32_t content = table_[static_cast<std::size_t>(Hash(next) & cell_mask_)];
-          content != 0) {
-        __builtin_prefetch(&entries_[(content & EntryMask()) - 1]);
-      }
-    }
-    if (!after.empty()) {
-      __builtin_prefetch(&table_[static_cast<std::size_t>(Hash(after) & cell_mask_)]);
-    }
-  }
-
   // Lines added for unit `unit` since the last Clear.
   std::int32_t Count(std::int32_t unit) const;
 

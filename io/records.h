@@ -64,21 +64,6 @@ inline std::string_view HeldAhead(const InputUnit& input) {
   return {input.held + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
 }
 
-// Calls `look(ahead)` with the bytes unit `unit` holds ahead, to prepare
-// for reading them; `look` must not keep them.
-template <typename Look>
-void LookAhead(Io& io, std::int32_t unit, Look&& look) {
-  InputUnit& input = UnitOf(io, unit);
-  Touching(input, [&] { look(HeldAhead(input)); });
-}
-
-// Where the second record of `ahead`, bytes a unit holds ahead, begins:
-// just after the first one's LF; npos when that is not held.
-inline std::size_t SecondRecordAt(std::string_view ahead) {
-  const std::size_t lf = ahead.find('\n');
-  return lf == std::string_view::npos ? lf : lf + 1;
-}
-
 // The whole records at the start of `bytes`, each ended by its LF, taken
 // one by one while `take(data)` returns true: `data` is what READ_RECORD
 // puts in a line of `width` bytes, the record's bytes before its first CR
