@@ -62,10 +62,9 @@ std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace
 Trace MadeBy(const Io& io, std::size_t at) {
   const auto first = io.console.origins.begin();
   const auto last = first + static_cast<std::ptrdiff_t>(io.console.origin_count);
-  const auto after =
-      std::upper_bound(first, last, at, [](std::size_t offset, const OutputOrigin& origin) {
-        return offset < origin.start;
-      });
+  const auto after = std::upper_bound(
+      first, last, at,
+      [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
   return after == first ? TraceOf(io) : std::prev(after)->trace;
 }
 
