@@ -106,7 +106,39 @@ inline const char* FindLineEnd(const char* begin, std::size_t size) {
   return portable::FindLineEnd(begin + i, size - i);
 }
 
+inline std::int64_t CountLf(const char* p, std::size_t size) {
+  // Each byte lane counts the LFs it meets over at most 255 chunks, before
+  // it could wrap; then the lanes are summed. A popcount here would be a
+  // library call wherever the build may not assume the instruction.
+  constexpr std::size_t kChunksPerSum = 255;
+  const __m128i lf = _mm_set1_epi8('\n');
+  std::int64_t count = 0;
+  std::size_t i = 0;
+  while (i + 16 <= size) {
+    __m128i lanes = _mm_setzero_si128();
+    for (std::size_t chunk = 0; chunk < kChunksPerSum && i + 16 <= size; ++chunk, i += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, lf));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+    count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
+  }
+  return count + portable::CountLf(p + i, size - i);
+}
+
 inline const char* FindNthLastLf(const char* begin, const char* end, std::int64_t* wanted) {
+  // While many LFs are wanted, stretches that hold fewer are passed by
+  // counting theirs.
+  constexpr std::int64_t kFewLfs = 16;
+  constexpr std::ptrdiff_t kStretch = 256;
+  while (*wanted > kFewLfs && end - begin >= kStretch) {
+    const std::int64_t lfs = CountLf(end - kStretch, kStretch);
+    if (lfs >= *wanted) {
+      break;
+    }
+    *wanted -= lfs;
+    end -= kStretch;
+  }
   while (end - begin >= 16) {
     const char* chunk = end - 16;
     for (unsigned hits = Equal16(chunk, '\n'); hits != 0;) {
@@ -165,26 +197,6 @@ inline std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) 
     }
   }
   return same + portable::CommonPrefix(a + same, b + same, size - same);
-}
-
-inline std::int64_t CountLf(const char* p, std::size_t size) {
-  // Each byte lane counts the LFs it meets over at most 255 chunks, before
-  // it could wrap; then the lanes are summed. A popcount here would be a
-  // library call wherever the build may not assume the instruction.
-  constexpr std::size_t kChunksPerSum = 255;
-  const __m128i lf = _mm_set1_epi8('\n');
-  std::int64_t count = 0;
-  std::size_t i = 0;
-  while (i + 16 <= size) {
-    __m128i lanes = _mm_setzero_si128();
-    for (std::size_t chunk = 0; chunk < kChunksPerSum && i + 16 <= size; ++chunk, i += 16) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, lf));
-    }
-    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-    count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
-  }
-  return count + portable::CountLf(p + i, size - i);
 }
 
 }  // namespace wide

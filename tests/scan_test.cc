@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <random>
 #include <string>
@@ -85,6 +86,22 @@ TEST(Scan, WideScansFindWhatPortableOnesFind) {
   // Enough LFs for every lane of the count to pass 255.
   const std::string line_ends(16 * 300 + 5, '\n');
   EXPECT_EQ(wide::CountLf(line_ends.data(), line_ends.size()), std::ssize(line_ends));
+  // Moving back over many records at once: stretches counted whole, the
+  // LF wanted at or just past a stretch's edge, or not there at all.
+  std::string records = RandomBytes(random, 3000);
+  for (std::size_t at = 0; at < records.size(); at += 1 + random() % 40) {
+    records[at] = '\n';
+  }
+  const auto lfs = std::ranges::count(records, '\n');
+  for (std::int64_t wanted = 1; wanted <= lfs + 1; ++wanted) {
+    std::int64_t left_wide = wanted;
+    std::int64_t left_portable = wanted;
+    const char* end = records.data() + records.size() - wanted % 7;
+    EXPECT_EQ(wide::FindNthLastLf(records.data(), end, &left_wide),
+              portable::FindNthLastLf(records.data(), end, &left_portable))
+        << wanted;
+    EXPECT_EQ(left_wide, left_portable) << wanted;
+  }
 }
 #endif
 
