@@ -113,13 +113,18 @@ TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& 
 // All the whole records at the start of `bytes`, found without looking at
 // each one: what TakeWholeRecords gives when `take` takes every record.
 inline TakenRecords AllWholeRecords(std::string_view bytes, std::size_t width) {
-  const std::size_t lf = bytes.rfind('\n');
-  if (lf == std::string_view::npos) {
+  const char* begin = bytes.data();
+  std::int64_t wanted = 1;
+  const char* lf = scan::FindNthLastLf(begin, begin + bytes.size(), &wanted);
+  if (lf == nullptr) {
     return {};
   }
-  const std::size_t start = lf == 0 ? 0 : bytes.rfind('\n', lf - 1) + 1;  // npos + 1 is 0
-  const std::string_view record = bytes.substr(start, lf - start);
-  return {lf + 1, record.substr(0, std::min(record.find('\r'), width))};
+  wanted = 1;
+  const char* before = scan::FindNthLastLf(begin, lf, &wanted);
+  const char* start = before == nullptr ? begin : before + 1;
+  const std::string_view record(start, static_cast<std::size_t>(lf - start));
+  return {static_cast<std::size_t>(lf - begin) + 1,
+          record.substr(0, std::min(record.find('\r'), width))};
 }
 
 // Moves both units over the first `size` bytes they hold, whole records

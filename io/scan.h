@@ -174,29 +174,35 @@ inline void CopyPadded(char* out, const char* in, std::size_t count) {
 }
 
 inline std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) {
-  // Chunks by memcmp, a page at a time so that long equal runs cost few
-  // calls; then 16 bytes at a time through the chunk that differs.
+  // 16 bytes at a time through the first stretch, where most runs of
+  // differing files end; past it, chunks by memcmp, a page at a time so that
+  // long equal runs cost few calls, and 16 bytes at a time again through the
+  // chunk that differs.
+  constexpr std::size_t kFirstStretch = 512;
   constexpr std::size_t kChunk = 4096;
-  std::size_t same = 0;
+  const auto differs_at = [&](std::size_t from, std::size_t to) {
+    for (; from + 16 <= to; from += 16) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + from));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + from));
+      const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+      if (equal != 0xFFFFU) {
+        return from + static_cast<std::size_t>(std::countr_zero(~equal));
+      }
+    }
+    return from + portable::CommonPrefix(a + from, b + from, to - from);
+  };
+  std::size_t same = differs_at(0, std::min(size, kFirstStretch));
+  if (same < kFirstStretch) {
+    return same;
+  }
   while (same < size) {
     const std::size_t chunk = std::min(kChunk, size - same);
     if (std::memcmp(a + same, b + same, chunk) != 0) {
-      break;
+      return differs_at(same, same + chunk);
     }
     same += chunk;
   }
-  if (same == size) {
-    return size;
-  }
-  for (; same + 16 <= size; same += 16) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + same));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + same));
-    const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
-    if (equal != 0xFFFFU) {
-      return same + static_cast<std::size_t>(std::countr_zero(~equal));
-    }
-  }
-  return same + portable::CommonPrefix(a + same, b + same, size - same);
+  return same;
 }
 
 }  // namespace wide

@@ -2,6 +2,7 @@
 // own, and the same rules seen in whole comparisons.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -177,6 +178,11 @@ TEST(RecordRun, TakesWhatReadingAndClassifyingEachRecordWouldTake) {
     EXPECT_EQ(got.size, expected.size) << "records '" << records << "', limit " << max_counted;
     EXPECT_EQ(got.counted, expected.counted) << "records '" << records << "'";
     EXPECT_EQ(got.last, expected.last) << "records '" << records << "'";
+    // Taking every record without measuring finds the same end.
+    const core::RecordRun whole = core::MeasureRecordRun(records, INT64_MAX);
+    const core::RecordRun taken = core::TakeRecordRun(records);
+    EXPECT_EQ(taken.size, whole.size) << "records '" << records << "'";
+    EXPECT_EQ(taken.last, whole.last) << "records '" << records << "'";
   }
 }
 

@@ -75,8 +75,8 @@ TEST(Scan, WideScansFindWhatPortableOnesFind) {
   // Common prefixes that run past the chunks compared at once, or end in
   // one.
   const std::string long_bytes = RandomBytes(random, 3 * 4096 + 100);
-  for (const std::size_t differs :
-       std::initializer_list<std::size_t>{0, 255, 256, 4095, 4096, 4097, 12387}) {
+  for (const std::size_t differs : std::initializer_list<std::size_t>{
+           0, 255, 256, 511, 512, 513, 4095, 4096, 4097, 4607, 4608, 12387}) {
     std::string changed = long_bytes;
     changed[differs] = static_cast<char>(changed[differs] ^ 1);
     EXPECT_EQ(wide::CommonPrefix(long_bytes.data(), changed.data(), long_bytes.size()), differs);
