@@ -46,6 +46,12 @@ class Search {
   // Reads the next line of `unit` into its line buffer and indexes it,
   // keeping its window's key in `key`. Returns false at the end of the file.
   bool ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key = nullptr);
+  // Indexes the line `unit` has just read, the next of the block.
+  WindowIndex::Key Index(std::int32_t unit);
+  // Reads the block's first line of `unit`, which it has just read, again
+  // from the file: moves back over it at `back_statement` and reads it at
+  // `read_statement`, or neither where that would leave all as it is.
+  void ReadFirstAgain(std::int32_t unit, std::int32_t back_statement, std::int32_t read_statement);
   // Moves `unit` back to just after line `position`, its line buffer holding
   // that line when `reload`.
   void StandAfter(std::int32_t unit, std::int32_t position, bool reload);
@@ -64,6 +70,18 @@ class Search {
   std::int32_t read2_ = 1;
 };
 
+// READ's last statements, `frame` being READ's: tests the pair read and
+// has the block listed when the lines agree.
+void TestPair(State& s, io::RoutineFrame& frame) {
+  frame.At(429);
+  COMPAR(s);
+  frame.At(430);
+  if (s.MATCH == 1) {
+    PRINT(s);
+  }
+  frame.At(431);
+}
+
 // Reads the next record of `unit` as READ's first statements would.
 bool ReadAsREAD(State& s, std::int32_t unit) {
   io::RoutineFrame frame(s.io, "READ", 401);
@@ -77,7 +95,14 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Ke
   if (!ReadAsREAD(s_, unit)) {
     return false;
   }
-  const Line& line = LineOf(s_, unit);
+  const WindowIndex::Key added = Index(unit);
+  if (key != nullptr) {
+    *key = added;
+  }
+  return true;
+}
+
+WindowIndex::Key Search::Index(std::int32_t unit) {
   ++LinesRead(unit);
   bool agrees = true;
   if (unit == kUnit1) {
@@ -86,11 +111,20 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Ke
     CHECK(s_, ISKIP, kUnit1);
     agrees = ISKIP == 0;
   }
-  const WindowIndex::Key added = index_.Add(unit, Window(s_, unit, line), agrees);
-  if (key != nullptr) {
-    *key = added;
+  return index_.Add(unit, Window(s_, unit, LineOf(s_, unit)), agrees);
+}
+
+void Search::ReadFirstAgain(std::int32_t unit, std::int32_t back_statement,
+                            std::int32_t read_statement) {
+  main_.At(back_statement);
+  LinesRead(unit) = 0;
+  if (io::HoldsLastRecordAsRead(s_.io, unit, LineOf(s_, unit))) {
+    main_.At(read_statement);
+    Index(unit);
+    return;
   }
-  return true;
+  io::BACKSPACE_INPUT(s_.io, unit);
+  ReadNext(unit, read_statement);
 }
 
 void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
@@ -114,14 +148,28 @@ void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
 void Search::Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::int32_t statement) {
   // The file that did not move holds its line; the one that moved stands
   // just before its line, and READ takes that step, tests the pair and has
-  // the block listed.
+  // the block listed. Where the one that moved has just read its line and
+  // moving back and reading it again would leave all as it is, READ only
+  // tests.
   const std::int32_t other = OtherUnit(moved);
   StandAfter(other, ForUnit(other, k1, k2), true);
-  StandAfter(moved, ForUnit(moved, k1, k2) - 1, false);
+  const std::int32_t line_at = ForUnit(moved, k1, k2);
+  const bool in_hand =
+      LinesRead(moved) == line_at && io::HoldsLastRecordAsRead(s_.io, moved, LineOf(s_, moved));
+  if (!in_hand) {
+    StandAfter(moved, line_at - 1, false);
+  }
   s_.NPOS1 = k1;
   s_.NPOS2 = k2;
   main_.At(statement);
-  READ(s_, moved);
+  if (in_hand) {
+    io::RoutineFrame frame(s_.io, "READ", 401);
+    frame.At(411);
+    frame.At(ForUnit(moved, 416, 424));
+    TestPair(s_, frame);
+  } else {
+    READ(s_, moved);
+  }
   main_.At(statement + 1);
 }
 
@@ -149,10 +197,7 @@ void Search::Run() {
   std::int32_t ISKIP = 0;
   CHECK(s_, ISKIP, kUnit1);
   const bool blanked1_agrees = ISKIP == 0;
-  main_.At(203);
-  io::BACKSPACE_INPUT(s_.io, kUnit2);
-  read2_ = 0;
-  ReadNext(kUnit2, 205);
+  ReadFirstAgain(kUnit2, 203, 205);
 
   const std::int32_t depth = SearchDepth(s_.limits);
   for (std::int32_t m = 2; m <= depth; ++m) {
@@ -168,10 +213,7 @@ void Search::Run() {
           return Agree(1, 2, kUnit2, 187);
         }
         // From here on file1's first line is the one in the file.
-        main_.At(226);
-        io::BACKSPACE_INPUT(s_.io, kUnit1);
-        read1_ = 0;
-        ReadNext(kUnit1, 228);
+        ReadFirstAgain(kUnit1, 226, 228);
       } else if (const std::int32_t i = index_.First(kUnit1, key2); i != 0) {
         return Agree(i, m, i == 1 ? kUnit2 : kUnit1, i == 1 ? 187 : 195);
       }
@@ -247,13 +289,7 @@ void READ(State& s, std::int32_t unit) {
       return;
     }
   }
-  frame.At(429);
-  COMPAR(s);
-  frame.At(430);
-  if (s.MATCH == 1) {
-    PRINT(s);
-  }
-  frame.At(431);
+  TestPair(s, frame);
 }
 
 void Resynchronise(State& s, io::RoutineFrame& main) {

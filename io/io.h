@@ -74,6 +74,10 @@ struct InputUnit {
   // got: past them the line is blank, so only that much needs blanking again.
   const char* last_line = nullptr;
   std::size_t last_length = 0;
+  // The file offsets of the record READ_RECORD took last, from its first
+  // byte to just past its end; record_begin is -1 when there is none.
+  std::int64_t record_begin = -1;
+  std::int64_t record_end = -1;
 };
 
 // Naming's state (io/open, io/name_prompt): the command-line arguments and

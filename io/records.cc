@@ -190,8 +190,31 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   if (input.eof) {
     return false;
   }
-  return Touching(input,
-                  [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
+  const std::int64_t begin = Position(io, unit);
+  const bool read = Touching(
+      input, [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
+  input.record_begin = read ? begin : -1;
+  input.record_end = Position(io, unit);
+  return read;
+}
+
+bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line) {
+  InputUnit& input = UnitOf(io, unit);
+  if (input.eof || input.record_begin < 0) {
+    return false;
+  }
+  return Touching(input, [&] {
+    // Standing just past the record and holding the LF before it, or at the
+    // start of the file, moving back finds that LF among the bytes held and
+    // reading again finds the same record; the line holds its data unless
+    // they were changed since.
+    const std::int64_t held_begin = input.end_offset - input.fill;
+    const bool back_held =
+        input.record_begin > held_begin || (input.record_begin == 0 && held_begin == 0);
+    return back_held && Position(io, unit) == input.record_end && input.last_line == line.data() &&
+           std::memcmp(line.data(), input.held + (input.record_begin - held_begin),
+                       std::min(input.last_length, line.size())) == 0;
+  });
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit) { BackspaceRecords(io, unit, 1); }

@@ -28,6 +28,13 @@ namespace vellum::io {
 // is set, no read is made. A read error ends the run (READ, 6500).
 bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 
+// Whether moving unit `unit` back over the record it read last and reading
+// it again into `line` would leave everything as it is now, touching no
+// file: the unit stands just past that record, holds it whole, the LF
+// before it too unless it is the file's first, and `line`, the line it was
+// read into, holds its data unchanged. A caller may then skip the two.
+bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line);
+
 // How much of `line` may hold other bytes than blanks: the data length of
 // the last record unit `unit` read into it, or all of it when the unit did
 // not read into that line.

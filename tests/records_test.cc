@@ -62,6 +62,23 @@ class RecordReader {
     });
     return data;
   }
+  // Blanks the NULs of the line, as the comparison does; whether any.
+  bool BlankNuls() {
+    bool any = false;
+    for (char& c : line_) {
+      if (c == '\0') {
+        c = ' ';
+        any = true;
+      }
+    }
+    return any;
+  }
+  bool HoldsLast() { return HoldsLastRecordAsRead(io_, 1, line_); }
+  // The same asked of a line holding the same bytes that was not read into.
+  bool HoldsLastInACopy() {
+    const Line copy = line_;
+    return HoldsLastRecordAsRead(io_, 1, copy);
+  }
   void Back() { BACKSPACE_INPUT(io_, 1); }
   void Back(std::int64_t count) { BackspaceRecords(io_, 1, count); }
   std::string Buffer() const { return {line_.data(), line_.size()}; }
@@ -231,10 +248,11 @@ TEST(BackspaceInput, MovesBackOverALastLineWithoutLineEnd) {
   EXPECT_EQ(reader.Read(), Padded("a"));
 }
 
-TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
+TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsMovesBackAndReadsAgain) {
   std::mt19937 random(20261208);
   const std::string alphabet = std::string("ab \r\n\n\0", 7);
   const std::vector<std::int32_t> blocks = {1, 3, 17, 1024, 64 * 1024};
+  int held_as_read = 0;
   for (int trial = 0; trial < 300; ++trial) {
     const std::int32_t block = blocks[static_cast<std::size_t>(trial) % blocks.size()];
     std::string bytes;
@@ -246,19 +264,41 @@ TEST(ReadRecord, AgreesWithASimpleModelOverRandomReadsAndMovesBack) {
     }
     RecordReader reader(bytes, block);
     testing::RecordModel model(bytes, kWidth);
+    bool blanked = false;  // NULs of the last record read were blanked
     for (int step = 0; step < 400; ++step) {
-      if (random() % 3 == 0) {
+      if (const auto roll = random() % 6; roll == 0) {
+        blanked = reader.BlankNuls() || blanked;
+      } else if (roll == 1) {
+        // Where the layer says moving back and reading again would leave
+        // all as it is, they do, and read nothing from the file.
+        ASSERT_FALSE(reader.HoldsLastInACopy());
+        if (!reader.HoldsLast()) {
+          continue;
+        }
+        ++held_as_read;
+        ASSERT_FALSE(blanked) << "trial " << trial << " step " << step;
+        const std::string line = reader.Buffer();
+        const std::int64_t reads = reader.Reads();
+        reader.Back();
+        model.Back();
+        ASSERT_EQ(reader.Read(), line) << "trial " << trial << " step " << step;
+        ASSERT_EQ(model.Read(), line);
+        ASSERT_EQ(reader.Reads(), reads) << "trial " << trial << " step " << step;
+      } else if (roll == 2) {
         // Mostly one record back, else many at once.
         const auto count = static_cast<std::int64_t>(random() % 4 == 0 ? random() % 200 : 1);
         reader.Back(count);
         for (std::int64_t n = 0; n < count; ++n) {
           model.Back();
         }
+        blanked = false;
       } else {
         ASSERT_EQ(reader.Read(), model.Read()) << "trial " << trial << " step " << step;
+        blanked = false;
       }
     }
   }
+  EXPECT_GT(held_as_read, 1000);
 }
 
 TEST(ReadRecord, ReadErrorEndsTheRunWithAReadFailure) {
