@@ -87,7 +87,8 @@ std::int32_t PassCommonRun(State& s, std::int32_t pass) {
     const std::int64_t at_most = pass + counted + s.owed.most;
     const std::int64_t left1 = io::BytesLeft(s.io, kUnit1);
     const bool for_good = LimitOutOfReach(at_most, limit, left1, io::BytesLeft(s.io, kUnit2));
-    const bool far = at_most + static_cast<std::int64_t>(io::MostHeldAlike(s.io)) + 1 < limit;
+    const std::size_t most_alike = io::MostHeldAlike(s.io);
+    const bool far = at_most + static_cast<std::int64_t>(most_alike) + 1 < limit;
     // Owed passes are counted by reading file1 again, so it must be a file
     // of known size.
     const bool owe = !for_good && far && left1 >= 0 && HasRoom(s.owed);
@@ -97,7 +98,9 @@ std::int32_t PassCommonRun(State& s, std::int32_t pass) {
     const std::int64_t most_counted = limit - pass - counted - s.owed.most;
     const std::int64_t offset = io::Position(s.io, kUnit1);
     std::int64_t records = 0;
+    bool differs = false;  // the bytes held alike end where the files differ
     const RecordRun run = io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&](std::string_view alike) {
+      differs = alike.size() < most_alike;
       if (!for_good && !owe) {
         return MeasureRecordRun(alike, most_counted);
       }
@@ -114,6 +117,11 @@ std::int32_t PassCommonRun(State& s, std::int32_t pass) {
       Owe(s.owed, offset, static_cast<std::int64_t>(run.size), records);
     }
     counted += run.counted;
+    // Every whole record before the difference was taken: the next part
+    // would start in the record that holds it, and pass none.
+    if (for_good && differs) {
+      return static_cast<std::int32_t>(counted);
+    }
   }
 }
 
