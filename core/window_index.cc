@@ -16,6 +16,9 @@ constexpr std::size_t kMinimumCells = 1024;
 // these.
 constexpr std::size_t kFirstCells = 1024;
 static_assert(kFirstCells <= kMinimumCells);
+// A search starts by comparing each window with those of up to this many
+// entries, and places them in the cells only when it has more.
+constexpr std::size_t kListedEntries = 8;
 
 std::size_t Side(std::int32_t unit) { return unit == kUnit2 ? 1 : 0; }
 
@@ -45,9 +48,12 @@ WindowIndex::WindowIndex(std::int32_t max_lines) : max_lines_(static_cast<std::s
 }
 
 void WindowIndex::Clear() {
-  for (const Entry& entry : entries_) {
-    table_[entry.cell] = 0;
+  if (placed_) {
+    for (const Entry& entry : entries_) {
+      table_[entry.cell] = 0;
+    }
   }
+  placed_ = false;
   entries_.clear();
   count_[0] = 0;
   count_[1] = 0;
@@ -59,6 +65,11 @@ void WindowIndex::TakeAllCells() {
     table_[entry.cell] = 0;
   }
   cell_mask_ = most_cell_mask_;
+  Place();
+}
+
+void WindowIndex::Place() {
+  placed_ = true;
   std::uint32_t number = 0;
   for (Entry& entry : entries_) {
     const std::uint64_t hash = Hash({entry.window, kWindowWidth});
@@ -115,9 +126,23 @@ std::uint32_t WindowIndex::Find(std::string_view window, std::uint64_t hash,
   }
 }
 
+std::uint32_t WindowIndex::FindListed(std::string_view window) const {
+  for (std::size_t at = 0; at < entries_.size(); ++at) {
+    if (std::memcmp(entries_[at].window, window.data(), kWindowWidth) == 0) {
+      return static_cast<std::uint32_t>(at + 1);
+    }
+  }
+  return 0;
+}
+
 const WindowIndex::Entry* WindowIndex::Find(std::string_view window) const {
-  std::size_t cell = 0;
-  const std::uint32_t number = Find(window, Hash(window), &cell);
+  std::uint32_t number = 0;
+  if (placed_) {
+    std::size_t cell = 0;
+    number = Find(window, Hash(window), &cell);
+  } else {
+    number = FindListed(window);
+  }
   return number == 0 ? nullptr : &entries_[number - 1];
 }
 
@@ -126,6 +151,18 @@ WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bo
   const std::int32_t position = ++count_[side];
   if (!can_agree) {
     return 0;
+  }
+  if (!placed_) {
+    std::uint32_t number = FindListed(window);
+    if (number == 0) {
+      Entry& added = entries_.emplace_back(Entry{{0, 0}, {0, 0}, 0, {}});
+      std::memcpy(added.window, window.data(), kWindowWidth);
+      number = static_cast<std::uint32_t>(entries_.size());
+      if (entries_.size() > kListedEntries) {
+        Place();
+      }
+    }
+    return Mark(side, position, number);
   }
   std::size_t cell = 0;
   const std::uint64_t hash = Hash(window);
@@ -141,6 +178,10 @@ WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bo
       TakeAllCells();
     }
   }
+  return Mark(side, position, number);
+}
+
+WindowIndex::Key WindowIndex::Mark(std::size_t side, std::int32_t position, std::uint32_t number) {
   Entry& entry = entries_[number - 1];
   if (entry.first[side] == 0) {
     entry.first[side] = position;

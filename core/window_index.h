@@ -3,8 +3,8 @@
 // carry it first and last, so that a search finds the first agreeing pair of a shell without trying
 // its pairs one by one. Its memory is taken once, for the deepest search, when it is made, and
 // stays untouched until a search reaches that far; it never grows with the size of the files. A
-// search starts on a few of its cells, and takes all of them once it fills those, so that a short
-// search stays in the cache.
+// search starts by comparing each window with the few it has, then on a few of its cells, and takes
+// all of them once it fills those, so that a short search stays in the cache.
 #ifndef VELLUM_CORE_WINDOW_INDEX_H_
 #define VELLUM_CORE_WINDOW_INDEX_H_
 
@@ -68,8 +68,16 @@ class WindowIndex {
   // cell where it would go.
   std::uint32_t Find(std::string_view window, std::uint64_t hash, std::size_t* cell) const;
   const Entry* Find(std::string_view window) const;
-  // Places every entry again, over all the cells.
+  // The number plus one of the entry holding `window`, looked for entry by
+  // entry, or 0.
+  std::uint32_t FindListed(std::string_view window) const;
+  // Places every entry in the cells in use; TakeAllCells places them again,
+  // over all the cells.
+  void Place();
   void TakeAllCells();
+  // Notes that line `position` of the file on `side` carries entry
+  // `number`'s window; returns its key.
+  Key Mark(std::size_t side, std::int32_t position, std::uint32_t number);
 
   std::size_t max_lines_ = 0;
   std::int32_t count_[2] = {0, 0};  // lines added for each file
@@ -82,6 +90,7 @@ class WindowIndex {
   // entry or compares windows. The table is taken zeroed from the system:
   // only the pages a search touches become resident.
   std::unique_ptr<std::uint32_t[], Free> table_;
+  bool placed_ = false;             // the entries are in the cells, not only listed
   std::size_t cell_mask_ = 0;       // of the cells in use
   std::size_t most_cell_mask_ = 0;  // of all the cells
   int entry_bits_ = 0;
