@@ -15,13 +15,10 @@
 
 namespace {
 
-// Maps `size` bytes of `fd` from `offset`, brought in at once.
+// Maps `size` bytes of `fd` from `offset`, its pages coming in as they are
+// touched, as vellum maps them.
 const char* MapWindow(int fd, long long offset, std::size_t size) {
-  int flags = MAP_SHARED;
-#ifdef MAP_POPULATE
-  flags |= MAP_POPULATE;
-#endif
-  void* bytes = ::mmap(nullptr, size, PROT_READ, flags, fd, static_cast<off_t>(offset));
+  void* bytes = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(offset));
   return bytes == MAP_FAILED ? nullptr : static_cast<const char*>(bytes);
 }
 
