@@ -48,6 +48,8 @@ class Search {
   bool ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key = nullptr);
   // Indexes the line `unit` has just read, the next of the block.
   WindowIndex::Key Index(std::int32_t unit);
+  // Starts fetching what indexing the next line of `unit` will look at.
+  void FetchNext(std::int32_t unit);
   // Reads the block's first line of `unit`, which it has just read, again
   // from the file: moves back over it at `back_statement` and reads it at
   // `read_statement`, or neither where that would leave all as it is.
@@ -111,7 +113,23 @@ WindowIndex::Key Search::Index(std::int32_t unit) {
     CHECK(s_, ISKIP, kUnit1);
     agrees = ISKIP == 0;
   }
-  return index_.Add(unit, Window(s_, unit, LineOf(s_, unit)), agrees);
+  const WindowIndex::Key key = index_.Add(unit, Window(s_, unit, LineOf(s_, unit)), agrees);
+  if (index_.TakesAllCells()) {
+    FetchNext(unit);
+  }
+  return key;
+}
+
+void Search::FetchNext(std::int32_t unit) {
+  // The unit's next record is read next unless the search ends first; its
+  // window is the bytes ahead unless it is short, and a wrong guess only
+  // fetches in vain.
+  const auto first = static_cast<std::size_t>(ForUnit(unit, s_.IFIRST1, s_.IFIRST2)) - 1;
+  io::LookAhead(s_.io, unit, [&](std::string_view ahead) {
+    if (ahead.size() >= first + kWindowWidth) {
+      index_.FetchCell(ahead.substr(first, kWindowWidth));
+    }
+  });
 }
 
 void Search::ReadFirstAgain(std::int32_t unit, std::int32_t back_statement,

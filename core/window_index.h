@@ -44,6 +44,14 @@ class WindowIndex {
   std::int32_t First(std::int32_t unit, Key key) const;
   std::int32_t Last(std::int32_t unit, Key key) const;
 
+  // Whether the index has taken all its cells, which a deep index spreads
+  // past what the caches hold; FetchCell then starts bringing into the
+  // cache the cell an Add of `window` will look at.
+  bool TakesAllCells() const { return placed_ && cell_mask_ == most_cell_mask_; }
+  void FetchCell(std::string_view window) const {
+    __builtin_prefetch(&table_[static_cast<std::size_t>(Hash(window) & cell_mask_)]);
+  }
+
   // Lines added for unit `unit` since the last Clear.
   std::int32_t Count(std::int32_t unit) const;
 

@@ -71,6 +71,14 @@ inline std::string_view HeldAhead(const InputUnit& input) {
   return {input.held + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
 }
 
+// Calls `look(ahead)` with the bytes unit `unit` holds ahead, to prepare
+// for reading them; `look` must not keep them.
+template <typename Look>
+void LookAhead(Io& io, std::int32_t unit, Look&& look) {
+  InputUnit& input = UnitOf(io, unit);
+  Touching(input, [&] { look(HeldAhead(input)); });
+}
+
 // The whole records at the start of `bytes`, each ended by its LF, taken
 // one by one while `take(data)` returns true: `data` is what READ_RECORD
 // puts in a line of `width` bytes, the record's bytes before its first CR
