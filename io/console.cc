@@ -88,10 +88,13 @@ std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
         console.origin_statement == statement))) {
     return std::nullopt;
   }
-  if (console.origin_count == console.origins.size()) {
+  if (console.origin_count == kOutputOrigins) {
     if (std::optional<WriteFailure> failed = DrainStdout(io)) {
       return failed;
     }
+  }
+  if (console.origin_count == console.origins.size()) {
+    console.origins.emplace_back();
   }
   OutputOrigin& origin = console.origins[console.origin_count++];
   origin.start = console.fill;

@@ -98,9 +98,11 @@ struct OutputOrigin {
 // The console unit's state (io/console).
 struct Console {
   explicit Console(bool takes_blocks_in)
-      : takes_blocks(takes_blocks_in),
-        buffer(takes_blocks_in ? kOutputBufferSize : 0),
-        origins(takes_blocks_in ? kOutputOrigins : 0) {}
+      : takes_blocks(takes_blocks_in), buffer(takes_blocks_in ? kOutputBufferSize : 0) {
+    if (takes_blocks) {
+      origins.reserve(kOutputOrigins);
+    }
+  }
 
   // Bytes for standard output are collected in the buffer when it takes
   // blocks.
@@ -112,9 +114,10 @@ struct Console {
   // Where the buffered bytes were made, so that a write that fails is
   // reported where its first lost byte was made, as if each record had been
   // written when made. The first `origin_count` notes are in use, each
-  // trace holding only its routines' frames. The last origin is known by the
-  // frame it was made in (and whether that was pushed anew) or by the trace
-  // it was given.
+  // trace holding only its routines' frames; notes are made as they are
+  // first needed, within the room reserved, and then used again. The last
+  // origin is known by the frame it was made in (and whether that was pushed
+  // anew) or by the trace it was given.
   std::vector<OutputOrigin> origins;
   std::size_t origin_count = 0;
   std::uint64_t origin_pushes = 0;
