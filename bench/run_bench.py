@@ -9,7 +9,7 @@ loop, or cat of both files (the read limit) on identical files, where
 read_compare and map_compare also show the least a comparer that reads or
 maps its files must do (read or map, compare the blocks, count the line
 ends). The spread is the range of a tool's times over its median. W3 and
-W5 run at least 7 times. W0 times many whole runs on the two example
+W5 run at least 11 times. W0 times many whole runs on the two example
 files, start-up included. Every tool writes its output to a file.
 
     python3 bench/run_bench.py            # the whole set, 3 runs each
@@ -209,7 +209,7 @@ def main():
             times = {tool: [] for tool in tools}
             memory = {tool: 0 for tool in tools}
             order = list(tools)
-            runs = max(args.runs, 7) if name.startswith(("W3", "W5")) else args.runs
+            runs = max(args.runs, 11) if name.startswith(("W3", "W5")) else args.runs
             for run in range(runs):
                 for tool in order[run % len(order):] + order[:run % len(order)]:
                     # cat measures reading alone: its copy of both files goes nowhere.
