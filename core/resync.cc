@@ -1,4 +1,4 @@
-// READ and the re-synchronisation search.
+// The re-synchronisation search.
 //
 // The search meets exactly the agreement, or the end of file, that trying
 // the pairs one by one in their order would meet first. The order tries
@@ -18,6 +18,7 @@
 
 #include "core/classify.h"
 #include "core/listing.h"
+#include "core/read.h"
 #include "io/records.h"
 
 namespace vellum::core {
@@ -71,26 +72,6 @@ class Search {
   std::int32_t read1_ = 1;  // the unit stands after this line of the block
   std::int32_t read2_ = 1;
 };
-
-// READ's last statements, `frame` being READ's: tests the pair read and
-// has the block listed when the lines agree.
-void TestPair(State& s, io::RoutineFrame& frame) {
-  frame.At(429);
-  COMPAR(s);
-  frame.At(430);
-  if (s.MATCH == 1) {
-    PRINT(s);
-  }
-  frame.At(431);
-}
-
-// Reads the next record of `unit` as READ's first statements would.
-bool ReadAsREAD(State& s, std::int32_t unit) {
-  io::RoutineFrame frame(s.io, "READ", 401);
-  frame.At(411);
-  frame.At(ForUnit(unit, 416, 424));
-  return io::READ_RECORD(s.io, unit, LineOf(s, unit));
-}
 
 bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key) {
   main_.At(statement);
@@ -283,32 +264,6 @@ void Search::Run() {
 }
 
 }  // namespace
-
-void READ(State& s, std::int32_t unit) {
-  io::RoutineFrame frame(s.io, "READ", 401);
-  frame.At(411);
-  if (unit == kUnit2) {
-    frame.At(424);
-    if (!io::READ_RECORD(s.io, kUnit2, s.LINE2)) {
-      frame.At(426);
-      s.EOF2 = 1;
-    }
-    frame.At(427);
-    if (s.EOF2 == 1) {
-      frame.At(432);
-      return;
-    }
-  } else {
-    frame.At(416);
-    if (!io::READ_RECORD(s.io, kUnit1, s.LINE1)) {
-      frame.At(418);
-      s.EOF1 = 1;
-      frame.At(419);
-      return;
-    }
-  }
-  TestPair(s, frame);
-}
 
 void Resynchronise(State& s, io::RoutineFrame& main) {
   if (s.search_override != nullptr) {

@@ -1,4 +1,4 @@
-// Line reading and the re-synchronisation search.
+// The re-synchronisation search.
 //
 // After a pair of lines disagrees, the search looks ahead for the next pair
 // that agrees, in the order of pairs of block positions shell by shell in
@@ -15,11 +15,6 @@
 #include "io/termination.h"
 
 namespace vellum::core {
-
-// Reads the next line of file2 (unit 2) or file1 (any other unit). At the end
-// of the file it sets the file's flag and returns; otherwise it tests the
-// pair and, when it agrees, lists the block.
-void READ(State& s, std::int32_t unit);
 
 // Runs the search from the disagreeing pair (1, 1) of a pass. Returns with
 // MATCH 1 when an agreement was found and its block listed, with MATCH 0

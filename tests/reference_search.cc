@@ -6,6 +6,7 @@
 
 #include "core/classify.h"
 #include "core/listing.h"
+#include "core/read.h"
 #include "core/resync.h"
 #include "io/records.h"
 
