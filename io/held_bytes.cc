@@ -65,6 +65,7 @@ void StartHolding(InputUnit& input) {
 }
 
 bool HoldFrom(Io& io, InputUnit& input, std::int64_t offset) {
+  ForgetRecent(input);
   if (MapWindow(input, offset, input.map_window)) {
     input.pos = static_cast<std::int32_t>(std::min(offset, input.end_offset) -
                                           (input.end_offset - input.fill));
@@ -76,6 +77,7 @@ bool HoldFrom(Io& io, InputUnit& input, std::int64_t offset) {
 }
 
 std::int32_t HoldBefore(Io& io, InputUnit& input, std::int64_t offset) {
+  ForgetRecent(input);
   // A mapped window reaches as far past the offset as before it, so that
   // moving to and fro across it stays within one window.
   const auto half = static_cast<std::int64_t>(input.map_window / 2);
@@ -90,6 +92,7 @@ std::int32_t HoldBefore(Io& io, InputUnit& input, std::int64_t offset) {
 
 void StopMapping(InputUnit& input, const Place& place) {
   input.may_map = false;
+  ForgetRecent(input);
   UseBuffer(input);
   input.fill = 0;
   input.pos = 0;

@@ -39,6 +39,17 @@ class ByteBuffer {
   std::size_t size_;
 };
 
+// Where the last records a unit read one after another begin in its file,
+// up to kRecalledRecords of them, and where the last one ends: the unit
+// moves back over them without looking for their line ends.
+struct RecentRecords {
+  std::array<std::int64_t, kRecalledRecords> begins{};  // a ring, by `next`
+  std::uint32_t next = 0;                               // the slot of the next record read
+  std::uint32_t count = 0;  // records recalled, the last one ending at `end`
+  std::int64_t end = -1;
+  bool last_read = false;  // the last one recalled is the last one read
+};
+
 // An input unit: one open file read through one fixed read buffer, or
 // through a window of it mapped into memory. The unit's position in the
 // file is end_offset - fill + pos.
@@ -74,11 +85,12 @@ struct InputUnit {
   // got: past them the line is blank, so only that much needs blanking again.
   const char* last_line = nullptr;
   std::size_t last_length = 0;
-  // The file offsets of the record READ_RECORD took last, from its first
-  // byte to just past its end; record_begin is -1 when there is none.
-  std::int64_t record_begin = -1;
-  std::int64_t record_end = -1;
+  RecentRecords recent;
 };
+
+// Clears what `input` recalls of its last records; done whenever it holds
+// other bytes, so that what it recalls lies in the bytes held as read.
+inline void ForgetRecent(InputUnit& input) { input.recent.count = 0; }
 
 // Naming's state (io/open, io/name_prompt): the command-line arguments and
 // what standard input has given.

@@ -21,6 +21,11 @@ inline constexpr std::int32_t kReadBufferSize = 64 * 1024;
 inline constexpr std::int64_t kMapFilesFrom = std::int64_t{16} << 20;
 inline constexpr std::size_t kMapWindow = std::size_t{2} << 20;
 
+// A unit recalls where its last this many records begin, enough for the
+// listing's and the search's usual moves back; longer moves look for the
+// line ends. A power of two.
+inline constexpr std::uint32_t kRecalledRecords = 8;
+
 // Bytes both units hold alike are compared and measured this many at a
 // time, so that they are still in the processor's cache when measured.
 inline constexpr std::size_t kAlikeAtOnce = std::size_t{64} * 1024;

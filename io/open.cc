@@ -41,7 +41,7 @@ void ResetReading(InputUnit& input) {
   input.pos = 0;
   input.end_offset = 0;
   input.eof = false;
-  input.record_begin = -1;
+  ForgetRecent(input);
 }
 
 constexpr std::string_view kNotFoundMessage =

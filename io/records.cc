@@ -13,6 +13,31 @@
 namespace vellum::io {
 namespace {
 
+static_assert(std::has_single_bit(kRecalledRecords), "the ring's slots wrap with its counter");
+
+// Notes that the record from file offset `begin` to `end` was just read.
+void Recall(RecentRecords& recent, std::int64_t begin, std::int64_t end) {
+  if (recent.end != begin) {
+    recent.count = 0;
+  }
+  recent.begins[recent.next++ % kRecalledRecords] = begin;
+  recent.count = std::min(recent.count + 1, kRecalledRecords);
+  recent.end = end;
+  recent.last_read = true;
+}
+
+// Where the `back`th record before the unit's position begins, when the
+// unit recalls it and still holds it: -1 otherwise.
+std::int64_t RecalledBegin(InputUnit& input, Io& io, std::int32_t unit, std::int64_t back) {
+  const RecentRecords& recent = input.recent;
+  if (back > recent.count || Position(io, unit) != recent.end) {
+    return -1;
+  }
+  const std::int64_t begin =
+      recent.begins[(recent.next - static_cast<std::uint32_t>(back)) % kRecalledRecords];
+  return begin >= input.end_offset - input.fill ? begin : -1;
+}
+
 // Holds the bytes that follow those held. Returns false when the file has
 // no more.
 bool Refill(Io& io, InputUnit& input) { return HoldFrom(io, input, input.end_offset); }
@@ -193,26 +218,24 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
   const std::int64_t begin = Position(io, unit);
   const bool read = Touching(
       input, [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
-  input.record_begin = read ? begin : -1;
-  input.record_end = Position(io, unit);
+  if (read) {
+    Recall(input.recent, begin, Position(io, unit));
+  }
   return read;
 }
 
 bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line) {
   InputUnit& input = UnitOf(io, unit);
-  if (input.eof || input.record_begin < 0) {
+  const std::int64_t begin = RecalledBegin(input, io, unit, 1);
+  if (input.eof || begin < 0 || !input.recent.last_read) {
     return false;
   }
+  // Moving back goes straight to the record's start, among the bytes held,
+  // and reading again finds the same record; the line holds its data
+  // unless they were changed since.
   return Touching(input, [&] {
-    // Standing just past the record and holding the LF before it, or at the
-    // start of the file, moving back finds that LF among the bytes held and
-    // reading again finds the same record; the line holds its data unless
-    // they were changed since.
-    const std::int64_t held_begin = input.end_offset - input.fill;
-    const bool back_held =
-        input.record_begin > held_begin || (input.record_begin == 0 && held_begin == 0);
-    return back_held && Position(io, unit) == input.record_end && input.last_line == line.data() &&
-           std::memcmp(line.data(), input.held + (input.record_begin - held_begin),
+    return input.last_line == line.data() &&
+           std::memcmp(line.data(), input.held + (begin - (input.end_offset - input.fill)),
                        std::min(input.last_length, line.size())) == 0;
   });
 }
@@ -262,14 +285,24 @@ void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
   if (count <= 0) {
     return;
   }
-  Touching(input, [&io, &input, count] {
-    std::int64_t left = count;
-    if (input.eof) {
-      input.eof = false;
-      if (--left == 0) {
-        return;
-      }
+  std::int64_t left = count;
+  if (input.eof) {
+    input.eof = false;
+    if (--left == 0) {
+      return;
     }
+  }
+  // Over records it recalls, the unit goes straight to where they begin.
+  if (const std::int64_t begin = RecalledBegin(input, io, unit, left); begin >= 0) {
+    input.pos = static_cast<std::int32_t>(begin - (input.end_offset - input.fill));
+    input.recent.next -= static_cast<std::uint32_t>(left);
+    input.recent.count -= static_cast<std::uint32_t>(left);
+    input.recent.end = begin;
+    input.recent.last_read = false;
+    return;
+  }
+  ForgetRecent(input);
+  Touching(input, [&io, &input, left] {
     // Most moves stay within the bytes held: past the byte that ended the
     // record last read, the LFs wanted are all there.
     if (input.pos > 0) {

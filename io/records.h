@@ -3,7 +3,8 @@
 // its bytes before the first CR or LF. Each unit holds its file's bytes in
 // one fixed read buffer or one mapped window (io/held_bytes): no memory is
 // taken per record, and moving back holds earlier bytes of the file again
-// instead of remembering lines.
+// instead of remembering lines. Over its last few records read, still held,
+// a unit moves back straight to where they begin.
 #ifndef VELLUM_IO_RECORDS_H_
 #define VELLUM_IO_RECORDS_H_
 
@@ -30,9 +31,9 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 
 // Whether moving unit `unit` back over the record it read last and reading
 // it again into `line` would leave everything as it is now, touching no
-// file: the unit stands just past that record, holds it whole, the LF
-// before it too unless it is the file's first, and `line`, the line it was
-// read into, holds its data unchanged. A caller may then skip the two.
+// file: the unit stands just past that record, recalls where it begins and
+// holds it whole, and `line`, the line it was read into, holds its data
+// unchanged. A caller may then skip the two.
 bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line);
 
 // How much of `line` may hold other bytes than blanks: the data length of
