@@ -48,11 +48,13 @@ void Record(Io& io, bool failed, const Trace& trace) {
 }  // namespace
 
 void CaptureTrace(const Io& io, Trace& trace) {
-  trace.count = 0;
-  for (const Frame* frame = io.termination.frames; frame != nullptr && trace.count < kMaxFrames;
+  // Counted apart from the trace, which the frames could alias.
+  std::size_t count = 0;
+  for (const Frame* frame = io.termination.frames; frame != nullptr && count < kMaxFrames;
        frame = frame->link) {
-    trace.frames[trace.count++] = frame->record;
+    trace.frames[count++] = frame->record;
   }
+  trace.count = count;
 }
 
 Trace TraceOf(const Io& io) {
