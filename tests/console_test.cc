@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "io/console.h"
+#include "io/termination.h"
 #include "tests/whole_runs.h"
 
 namespace vellum::testing {
@@ -57,6 +58,44 @@ TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
                                             io::Stream::kStdout};
   EXPECT_EQ(platform.streams_written, expected)
       << "the opening rule, the report, then the owed line end";
+}
+
+// A failed block is reported where its first lost byte was made, as writing
+// each record at once would report it, even where one routine is called
+// again and again from different statements of its caller, and makes its
+// records at the same stack place each time.
+TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
+  const auto write_all = [](io::Io& io) {
+    io::RoutineFrame caller(io, "", 1);
+    const auto callee = [&io](bool twice) {
+      io::RoutineFrame frame(io, "CALLEE", 20);
+      io::WriteRecord(io, {" one"});
+      if (twice) {
+        frame.At(21);
+        io::WriteRecord(io, {" two"});
+      }
+    };
+    for (std::int32_t call = 0; call < 6; ++call) {
+      caller.At(10 + call);
+      callee(call % 3 == 0);
+    }
+    io::FlushStdout(io);
+  };
+  MemoryPlatform whole;
+  io::Io whole_io(whole, {"vellum"});
+  write_all(whole_io);
+  for (std::size_t room = 0; room < whole.out.size(); ++room) {
+    std::vector<std::string> reports;
+    for (const bool blocks : {false, true}) {
+      MemoryPlatform platform;
+      platform.stdout_takes_blocks = blocks;
+      platform.out_room = room;
+      io::Io io(platform, {"vellum"});
+      EXPECT_THROW(write_all(io), io::RunEnd);
+      reports.push_back(ReportOf(io));
+    }
+    EXPECT_EQ(reports[1], reports[0]) << "cut at " << room;
+  }
 }
 
 }  // namespace
