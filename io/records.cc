@@ -204,9 +204,7 @@ void PassRecordsHeldAlike(Io& io, std::size_t size, std::string_view last, std::
     const std::span<char> line = unit == kUnit1 ? line1 : line2;
     input.pos += static_cast<std::int32_t>(size);
     std::memcpy(line.data(), last.data(), last.size());
-    std::memset(line.data() + last.size(), ' ', line.size() - last.size());
-    input.last_line = line.data();
-    input.last_length = last.size();
+    BlankAfter(input, line, last.size());
   }
 }
 
