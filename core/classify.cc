@@ -51,10 +51,11 @@ void CHECK(State& s, std::int32_t& result, std::int32_t unit) {
 }
 
 void COMPAR(State& s) {
-  io::RoutineFrame frame(s.io, "COMPAR", 389);
   std::int32_t ISKIP = 0;
   s.MATCH = 0;
   if (!WindowInLine(s.IFIRST2, s.ILAST2) || !WindowInLine(s.IFIRST1, s.ILAST1)) {
+    // Only this failure can name the routine, so only it takes a frame.
+    io::RoutineFrame frame(s.io, "COMPAR", 389);
     io::RAISE_FAILURE(s.io, {kFailureRange, io::Operation::kRangeCheck, "",
                              "compared window lies outside the line"});
   }

@@ -2,6 +2,7 @@
 #include "core/nuls.h"
 
 #include <cstring>
+#include <span>
 #include <string_view>
 
 #include "core/classify.h"
@@ -23,6 +24,17 @@ constexpr std::string_view kBoxBottom =
     "\xCD\xBC";
 // Nine blanks: the control character and the eight blanks before the frame.
 constexpr std::string_view kBoxIndent = "         ";
+
+// The bytes of the line of `unit` that can be other than blank.
+std::span<char> FilledPart(State& s, std::int32_t unit) {
+  Line& line = LineOf(s, unit);
+  return std::span<char>(line).first(io::FilledLength(s.io, unit, line));
+}
+
+bool HoldsNul(State& s, std::int32_t unit) {
+  const std::span<char> filled = FilledPart(s, unit);
+  return std::memchr(filled.data(), '\0', filled.size()) != nullptr;
+}
 
 void ScanLine(State& s, io::RoutineFrame& frame, std::int32_t unit, Line& line, std::int32_t& flag,
               std::int32_t statement_base) {
@@ -62,6 +74,11 @@ void WriteBox(State& s, io::RoutineFrame& main, std::int32_t first_write, std::s
 }  // namespace
 
 void NULLS(State& s, std::int32_t unit, std::int32_t& NUL1, std::int32_t& NUL2) {
+  // A line without a NUL is left as it is: nothing is written and nothing
+  // can fail, so no report can name this routine and it needs no frame.
+  if ((unit == kUnit1 || unit == kUnit2) && !HoldsNul(s, unit)) {
+    return;
+  }
   io::RoutineFrame frame(s.io, "NULLS", 302);
   frame.At(310);
   if (unit == kUnit1) {

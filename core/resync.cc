@@ -13,6 +13,8 @@
 // at the end the units are put where stepping would have left them.
 #include "core/resync.h"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <string_view>
 
@@ -191,8 +193,10 @@ void Search::Run() {
   // The pass left the block's first lines blanked of NULs. File2's first
   // line is only compared as read again from the file, so read it again.
   // File1's is compared blanked at (1, 2) and as read again from (1, 3) on.
-  const Line blanked = s_.LINE1;
-  const std::string_view blanked1 = Window(s_, kUnit1, blanked);
+  std::array<char, kWindowWidth> blanked{};
+  const std::string_view window1 = Window(s_, kUnit1, s_.LINE1);
+  std::copy(window1.begin(), window1.end(), blanked.begin());
+  const std::string_view blanked1(blanked.data(), blanked.size());
   std::int32_t ISKIP = 0;
   CHECK(s_, ISKIP, kUnit1);
   const bool blanked1_agrees = ISKIP == 0;
