@@ -1,13 +1,13 @@
 // NULLS and NULBOX.
 #include "core/nuls.h"
 
-#include <cstring>
 #include <span>
 #include <string_view>
 
 #include "core/classify.h"
 #include "io/console.h"
 #include "io/records.h"
+#include "io/scan.h"
 
 namespace vellum::core {
 namespace {
@@ -33,24 +33,22 @@ std::span<char> FilledPart(State& s, std::int32_t unit) {
 
 bool HoldsNul(State& s, std::int32_t unit) {
   const std::span<char> filled = FilledPart(s, unit);
-  return std::memchr(filled.data(), '\0', filled.size()) != nullptr;
+  return io::scan::FindNul(filled.data(), filled.size()) != nullptr;
 }
 
 void ScanLine(State& s, io::RoutineFrame& frame, std::int32_t unit, Line& line, std::int32_t& flag,
               std::int32_t statement_base) {
-  // Past its filled length the line is blank and holds no NUL.
-  char* const begin = line.data();
-  char* const end = begin + io::FilledLength(s.io, unit, line);
-  char* nul = static_cast<char*>(std::memchr(begin, '\0', static_cast<std::size_t>(end - begin)));
-  while (nul != nullptr) {
-    const std::string_view text(begin, TrimmedLength({begin, line.size()}));
+  const std::span<char> filled = FilledPart(s, unit);
+  for (const char* nul = io::scan::FindNul(filled.data(), filled.size()); nul != nullptr;) {
+    const auto at = static_cast<std::size_t>(nul - filled.data());
+    const std::string_view text(line.data(), TrimmedLength({line.data(), line.size()}));
     frame.At(statement_base + 2);
     io::WriteRecord(s.io, {" |", text, "|"});
     frame.At(statement_base + 3);
-    *nul = ' ';
+    filled[at] = ' ';
     frame.At(statement_base + 4);
     flag = 1;
-    nul = static_cast<char*>(std::memchr(nul + 1, '\0', static_cast<std::size_t>(end - nul - 1)));
+    nul = io::scan::FindNul(filled.data() + at + 1, filled.size() - at - 1);
   }
 }
 

@@ -174,6 +174,11 @@ void FlushStdout(Io& io) { RaiseIfFailed(io, DrainStdout(io)); }
 void WriteStdout(Io& io, std::string_view bytes) { RaiseIfFailed(io, Put(io, bytes, nullptr)); }
 
 void WriteRecord(Io& io, std::initializer_list<std::string_view> parts) {
+  // A record of one part is a control character and a line.
+  if (parts.size() == 1 && !parts.begin()->empty()) {
+    WriteLine(io, parts.begin()->substr(1));
+    return;
+  }
   // The bytes of the record: CR LF when owed, then the parts without the
   // control character that begins the first non-empty one.
   const auto for_each_piece = [&](auto&& take) {

@@ -34,6 +34,16 @@ inline const char* FindLineEnd(const char* begin, std::size_t size) {
   return nullptr;
 }
 
+// The first NUL in [begin, begin + size), or null.
+inline const char* FindNul(const char* begin, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    if (begin[i] == '\0') {
+      return begin + i;
+    }
+  }
+  return nullptr;
+}
+
 // Counts LFs backwards from `end` in [begin, end): returns the `*wanted`-th
 // one, or null when there are fewer, having lowered `*wanted` by those passed.
 inline const char* FindNthLastLf(const char* begin, const char* end, std::int64_t* wanted) {
@@ -104,6 +114,24 @@ inline const char* FindLineEnd(const char* begin, std::size_t size) {
     }
   }
   return portable::FindLineEnd(begin + i, size - i);
+}
+
+inline const char* FindNul(const char* begin, std::size_t size) {
+  if (size < 16) {
+    return portable::FindNul(begin, size);
+  }
+  std::size_t i = 0;
+  for (; i + 16 <= size; i += 16) {
+    if (const unsigned hits = Equal16(begin + i, '\0'); hits != 0) {
+      return begin + i + static_cast<std::size_t>(std::countr_zero(hits));
+    }
+  }
+  // The last 16 bytes, of which those already looked at hold no NUL.
+  const std::size_t last = size - 16;
+  if (const unsigned hits = Equal16(begin + last, '\0'); i < size && hits != 0) {
+    return begin + last + static_cast<std::size_t>(std::countr_zero(hits));
+  }
+  return nullptr;
 }
 
 inline std::int64_t CountLf(const char* p, std::size_t size) {
@@ -219,6 +247,7 @@ using chosen::CopyPadded;
 using chosen::CountLf;
 using chosen::FindLineEnd;
 using chosen::FindNthLastLf;
+using chosen::FindNul;
 using chosen::LineEndMask;
 
 // The first byte other than a blank in [p, end), or `end`: a word at a time,

@@ -53,6 +53,7 @@ TEST(Scan, WideScansFindWhatPortableOnesFind) {
     const std::string where = "trial " + std::to_string(trial);
 
     EXPECT_EQ(wide::FindLineEnd(begin, size), portable::FindLineEnd(begin, size)) << where;
+    EXPECT_EQ(wide::FindNul(begin, size), portable::FindNul(begin, size)) << where;
     const auto wanted = static_cast<std::int64_t>(1 + random() % 6);
     std::int64_t left_wide = wanted;
     std::int64_t left_portable = wanted;
