@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "io/recent_records.h"
 #include "io/termination.h"
 
 namespace vellum::io {

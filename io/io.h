@@ -88,10 +88,6 @@ struct InputUnit {
   RecentRecords recent;
 };
 
-// Clears what `input` recalls of its last records; done whenever it holds
-// other bytes, so that what it recalls lies in the bytes held as read.
-inline void ForgetRecent(InputUnit& input) { input.recent.count = 0; }
-
 // Naming's state (io/open, io/name_prompt): the command-line arguments and
 // what standard input has given.
 struct Naming {

@@ -7,6 +7,7 @@
 #include "io/devices.h"
 #include "io/held_bytes.h"
 #include "io/name_prompt.h"
+#include "io/recent_records.h"
 #include "io/termination.h"
 
 namespace vellum::io {

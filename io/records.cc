@@ -8,35 +8,11 @@
 #include <string>
 
 #include "io/held_bytes.h"
+#include "io/recent_records.h"
 #include "io/scan.h"
 
 namespace vellum::io {
 namespace {
-
-static_assert(std::has_single_bit(kRecalledRecords), "the ring's slots wrap with its counter");
-
-// Notes that the record from file offset `begin` to `end` was just read.
-void Recall(RecentRecords& recent, std::int64_t begin, std::int64_t end) {
-  if (recent.end != begin) {
-    recent.count = 0;
-  }
-  recent.begins[recent.next++ % kRecalledRecords] = begin;
-  recent.count = std::min(recent.count + 1, kRecalledRecords);
-  recent.end = end;
-  recent.last_read = true;
-}
-
-// Where the `back`th record before the unit's position begins, when the
-// unit recalls it and still holds it: -1 otherwise.
-std::int64_t RecalledBegin(InputUnit& input, Io& io, std::int32_t unit, std::int64_t back) {
-  const RecentRecords& recent = input.recent;
-  if (back > recent.count || Position(io, unit) != recent.end) {
-    return -1;
-  }
-  const std::int64_t begin =
-      recent.begins[(recent.next - static_cast<std::uint32_t>(back)) % kRecalledRecords];
-  return begin >= input.end_offset - input.fill ? begin : -1;
-}
 
 // Holds the bytes that follow those held. Returns false when the file has
 // no more.
@@ -224,7 +200,7 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
 
 bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line) {
   InputUnit& input = UnitOf(io, unit);
-  const std::int64_t begin = RecalledBegin(input, io, unit, 1);
+  const std::int64_t begin = RecalledBegin(input, Position(io, unit), 1);
   if (input.eof || begin < 0 || !input.recent.last_read) {
     return false;
   }
@@ -291,12 +267,8 @@ void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
     }
   }
   // Over records it recalls, the unit goes straight to where they begin.
-  if (const std::int64_t begin = RecalledBegin(input, io, unit, left); begin >= 0) {
-    input.pos = static_cast<std::int32_t>(begin - (input.end_offset - input.fill));
-    input.recent.next -= static_cast<std::uint32_t>(left);
-    input.recent.count -= static_cast<std::uint32_t>(left);
-    input.recent.end = begin;
-    input.recent.last_read = false;
+  if (const std::int64_t begin = RecalledBegin(input, Position(io, unit), left); begin >= 0) {
+    MoveBackRecalled(input, begin, left);
     return;
   }
   ForgetRecent(input);
