@@ -36,8 +36,9 @@ bool HoldsNul(State& s, std::int32_t unit) {
   return io::scan::FindNul(filled.data(), filled.size()) != nullptr;
 }
 
-void ScanLine(State& s, io::RoutineFrame& frame, std::int32_t unit, Line& line, std::int32_t& flag,
+void ScanLine(State& s, io::RoutineFrame& frame, std::int32_t unit, std::int32_t& flag,
               std::int32_t statement_base) {
+  const Line& line = LineOf(s, unit);
   const std::span<char> filled = FilledPart(s, unit);
   for (const char* nul = io::scan::FindNul(filled.data(), filled.size()); nul != nullptr;) {
     const auto at = static_cast<std::size_t>(nul - filled.data());
@@ -81,13 +82,13 @@ void NULLS(State& s, std::int32_t unit, std::int32_t& NUL1, std::int32_t& NUL2) 
   frame.At(310);
   if (unit == kUnit1) {
     frame.At(311);
-    ScanLine(s, frame, kUnit1, s.LINE1, NUL1, 311);
+    ScanLine(s, frame, kUnit1, NUL1, 311);
     frame.At(318);
   }
   frame.At(320);
   if (unit == kUnit2) {
     frame.At(321);
-    ScanLine(s, frame, kUnit2, s.LINE2, NUL2, 321);
+    ScanLine(s, frame, kUnit2, NUL2, 321);
   }
   frame.At(328);
 }
