@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "io/output_origins.h"
 #include "io/termination.h"
 
 namespace vellum::io {
@@ -58,56 +59,10 @@ std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace
   return WriteFailure{FailureOf(result.status), origin != nullptr ? *origin : TraceOf(io)};
 }
 
-// The routines that made the buffered byte at `at`.
-Trace MadeBy(const Io& io, std::size_t at) {
-  const auto first = io.console.origins.begin();
-  const auto last = first + static_cast<std::ptrdiff_t>(io.console.origin_count);
-  const auto after = std::upper_bound(
-      first, last, at,
-      [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
-  return after == first ? TraceOf(io) : std::prev(after)->trace;
-}
-
 void RaiseIfFailed(Io& io, const std::optional<WriteFailure>& failed) {
   if (failed) {
     RaiseFailureAt(io, failed->failure, failed->trace);
   }
-}
-
-// Notes that the bytes buffered from now on are made by `given`, or by the
-// routines active now when nothing is given; a run of records made at one
-// statement needs one note. When the notes are full the buffer is written
-// out first.
-std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
-  Console& console = io.console;
-  const Frame* frame = io.termination.frames;
-  const std::int32_t statement = frame != nullptr ? frame->record.statement : 0;
-  if (console.origin_count > 0 && console.origin_given == given &&
-      (given != nullptr ||
-       (console.origin_pushes == io.termination.pushes && console.origin_frame == frame &&
-        console.origin_statement == statement))) {
-    return std::nullopt;
-  }
-  if (console.origin_count == kOutputOrigins) {
-    if (std::optional<WriteFailure> failed = DrainStdout(io)) {
-      return failed;
-    }
-  }
-  if (console.origin_count == console.origins.size()) {
-    console.origins.emplace_back();
-  }
-  OutputOrigin& origin = console.origins[console.origin_count++];
-  origin.start = console.fill;
-  if (given != nullptr) {
-    origin.trace = *given;
-  } else {
-    CaptureTrace(io, origin.trace);
-  }
-  console.origin_given = given;
-  console.origin_pushes = io.termination.pushes;
-  console.origin_frame = frame;
-  console.origin_statement = statement;
-  return std::nullopt;
 }
 
 // Puts `bytes` in the output buffer, or writes them at once when standard
@@ -135,13 +90,14 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
 }
 
 // The room left in the output buffer for a record made now, after noting
-// where it is made; 0 when standard output does not take blocks.
-std::size_t RoomForRecord(Io& io) {
+// where it is made; 0 when standard output does not take blocks. Inline
+// whole, as every record made asks.
+[[gnu::always_inline]] inline std::size_t RoomForRecord(Io& io) {
   Console& console = io.console;
   if (!console.takes_blocks) {
     return 0;
   }
-  RaiseIfFailed(io, NoteOrigin(io, nullptr));
+  NoteOriginHere(io);
   return console.buffer.Size() - console.fill;
 }
 
@@ -159,7 +115,7 @@ std::optional<WriteFailure> DrainStdout(Io& io) {
       failed = WriteFailure{FailureOf(result.status), MadeBy(io, result.written)};
     }
   }
-  console.origin_count = 0;
+  ForgetOrigins(console);
   return failed;
 }
 

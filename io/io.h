@@ -97,10 +97,12 @@ struct Naming {
 };
 
 // Where bytes waiting in the output buffer were made: from `start` on, by
-// the routines of `trace`.
+// the routines of the console's trace number `trace`, the innermost of them
+// at `statement`.
 struct OutputOrigin {
   std::size_t start = 0;
-  Trace trace;
+  std::int32_t statement = 0;
+  std::uint32_t trace = 0;
 };
 
 // The console unit's state (io/console).
@@ -109,6 +111,7 @@ struct Console {
       : takes_blocks(takes_blocks_in), buffer(takes_blocks_in ? kOutputBufferSize : 0) {
     if (takes_blocks) {
       origins.reserve(kOutputOrigins);
+      traces.reserve(kOutputOrigins);
     }
   }
 
@@ -119,19 +122,21 @@ struct Console {
   std::size_t fill = 0;
   bool line_end_owed = false;  // the last console record still lacks its line end
   std::uint64_t written = 0;   // bytes standard output has taken
-  // Where the buffered bytes were made, so that a write that fails is
-  // reported where its first lost byte was made, as if each record had been
-  // written when made. The first `origin_count` notes are in use, each
-  // trace holding only its routines' frames; notes are made as they are
-  // first needed, within the room reserved, and then used again. The last
-  // origin is known by the frame it was made in (and whether that was pushed
+  // Where the buffered bytes were made (io/output_origins): the first
+  // `origin_count` notes and `trace_count` traces are in use, each trace
+  // holding only its routines' frames. Both are made as they are first
+  // needed, within the room reserved, and then used again. The last note's
+  // trace is known by the frame it was made in (and whether that was pushed
   // anew) or by the trace it was given.
   std::vector<OutputOrigin> origins;
   std::size_t origin_count = 0;
-  std::uint64_t origin_pushes = 0;
-  const Frame* origin_frame = nullptr;
+  std::vector<Trace> traces;
+  std::size_t trace_count = 0;
+  std::uint32_t origin_trace = 0;
   std::int32_t origin_statement = 0;
   const Trace* origin_given = nullptr;
+  const Frame* origin_frame = nullptr;  // null when the last trace was given
+  std::uint64_t origin_pushes = 0;
 };
 
 // The state of the run's end (io/termination).

@@ -6,6 +6,7 @@
 #ifndef VELLUM_IO_TERMINATION_H_
 #define VELLUM_IO_TERMINATION_H_
 
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -53,8 +54,13 @@ class RoutineFrame {
   RoutineFrame(const RoutineFrame&) = delete;
   RoutineFrame& operator=(const RoutineFrame&) = delete;
 
-  // Records the statement the routine is executing now.
-  void At(std::int32_t statement) { frame_.record.statement = statement; }
+  // Records the statement the routine is executing now. Only the innermost
+  // routine executes, which the console's notes of where output was made
+  // rely on.
+  void At(std::int32_t statement) {
+    assert(io_.termination.frames == &frame_);
+    frame_.record.statement = statement;
+  }
 
  private:
   Io& io_;

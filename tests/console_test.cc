@@ -63,7 +63,8 @@ TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
 // A failed block is reported where its first lost byte was made, as writing
 // each record at once would report it, even where one routine is called
 // again and again from different statements of its caller, and makes its
-// records at the same stack place each time.
+// records at the same stack place each time, and where the caller writes
+// between the calls.
 TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
   const auto write_all = [](io::Io& io) {
     io::RoutineFrame caller(io, "", 1);
@@ -77,6 +78,9 @@ TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
     };
     for (std::int32_t call = 0; call < 6; ++call) {
       caller.At(10 + call);
+      if (call % 2 == 1) {
+        io::WriteRecord(io, {" caller"});
+      }
       callee(call % 3 == 0);
     }
     io::FlushStdout(io);

@@ -1,0 +1,82 @@
+// The notes of where buffered output was made.
+#include "io/output_origins.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace vellum::io {
+namespace {
+
+// NoteOrigin's way for other routines than the last note's, or when the
+// notes have no room. When the notes are full the buffer is written out
+// first.
+std::optional<WriteFailure> NoteNewOrigin(Io& io, const Trace* given) {
+  Console& console = io.console;
+  bool same = origins::SameRoutines(io, given);
+  if (console.origin_count == kOutputOrigins) {
+    if (std::optional<WriteFailure> failed = DrainStdout(io)) {
+      return failed;
+    }
+    same = false;
+  }
+  if (!same) {
+    if (console.trace_count == console.traces.size()) {
+      console.traces.emplace_back();
+    }
+    console.origin_trace = static_cast<std::uint32_t>(console.trace_count++);
+    Trace& trace = console.traces[console.origin_trace];
+    if (given != nullptr) {
+      trace = *given;
+    } else {
+      CaptureTrace(io, trace);
+    }
+    console.origin_given = given;
+    console.origin_frame = given != nullptr ? nullptr : io.termination.frames;
+    console.origin_pushes = io.termination.pushes;
+  }
+  if (console.origin_count == console.origins.size()) {
+    console.origins.emplace_back();
+  }
+  origins::AppendNote(console, origins::InnermostStatement(io, given));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
+  if (origins::NoteForTheSameRoutines(io, given)) {
+    return std::nullopt;
+  }
+  return NoteNewOrigin(io, given);
+}
+
+void origins::NoteNewOriginHere(Io& io) {
+  if (const std::optional<WriteFailure> failed = NoteNewOrigin(io, nullptr)) {
+    RaiseFailureAt(io, failed->failure, failed->trace);
+  }
+}
+
+Trace MadeBy(const Io& io, std::size_t at) {
+  const Console& console = io.console;
+  const auto first = console.origins.begin();
+  const auto last = first + static_cast<std::ptrdiff_t>(console.origin_count);
+  const auto after = std::upper_bound(
+      first, last, at,
+      [](std::size_t offset, const OutputOrigin& origin) { return offset < origin.start; });
+  if (after == first) {
+    return TraceOf(io);
+  }
+  const OutputOrigin& origin = *std::prev(after);
+  Trace trace = console.traces[origin.trace];
+  if (trace.count > 0) {
+    trace.frames[0].statement = origin.statement;
+  }
+  return trace;
+}
+
+void ForgetOrigins(Console& console) {
+  console.origin_count = 0;
+  console.trace_count = 0;
+}
+
+}  // namespace vellum::io

@@ -1,0 +1,101 @@
+// Where the bytes waiting in the console's output buffer were made, so that
+// a write that fails is reported where its first lost byte was made, as if
+// each record had been written when made. A note says from which buffered
+// byte on the bytes were made by one trace of routines, the innermost of
+// them at one statement. Notes made while the same frames are active share
+// one trace: a routine's statement changes only while it is the innermost,
+// so while the innermost frame is still the one pushed, its callers stand
+// where they stood.
+#ifndef VELLUM_IO_OUTPUT_ORIGINS_H_
+#define VELLUM_IO_OUTPUT_ORIGINS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "io/console.h"
+#include "io/io.h"
+#include "io/termination.h"
+
+namespace vellum::io {
+
+// Notes that the bytes buffered from now on are made by `given`, or by the
+// routines active now when nothing is given. When the notes are full the
+// buffer is written out first, and a failure of that write is returned.
+std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given);
+
+// NoteOrigin for the routines active now; a failure ends the run (WRITE).
+inline void NoteOriginHere(Io& io);
+
+// The routines that made the buffered byte at `at`: those of the note that
+// covers it, or those active now when none does.
+Trace MadeBy(const Io& io, std::size_t at);
+
+// Forgets every note, the bytes buffered having gone.
+void ForgetOrigins(Console& console);
+
+namespace origins {
+
+// Whether the last note was made by the routines of `given`, or by those
+// active now when nothing is given, save perhaps for the innermost one's
+// statement.
+inline bool SameRoutines(const Io& io, const Trace* given) {
+  const Console& console = io.console;
+  const Frame* frame = io.termination.frames;
+  return console.origin_count > 0 &&
+         (given != nullptr ? console.origin_given == given
+                           : frame != nullptr && console.origin_frame == frame &&
+                                 console.origin_pushes == io.termination.pushes);
+}
+
+// The statement of the innermost routine of `given`, or of those active
+// now when nothing is given.
+inline std::int32_t InnermostStatement(const Io& io, const Trace* given) {
+  if (given != nullptr) {
+    return given->count > 0 ? given->frames[0].statement : 0;
+  }
+  const Frame* frame = io.termination.frames;
+  return frame != nullptr ? frame->record.statement : 0;
+}
+
+// Notes that the bytes buffered from now on were made at `statement` by the
+// routines of the last note's trace; there is room for the note.
+inline void AppendNote(Console& console, std::int32_t statement) {
+  console.origins[console.origin_count++] = {console.fill, statement, console.origin_trace};
+  console.origin_statement = statement;
+}
+
+// The quick way, taken by most records: the routines of the last note, and
+// room for a new one when their statement changed. Returns false, having
+// changed nothing, for any other case.
+inline bool NoteForTheSameRoutines(Io& io, const Trace* given) {
+  Console& console = io.console;
+  if (!SameRoutines(io, given)) {
+    return false;
+  }
+  const std::int32_t statement = InnermostStatement(io, given);
+  if (statement == console.origin_statement) {
+    return true;
+  }
+  if (console.origin_count == console.origins.size()) {
+    return false;
+  }
+  AppendNote(console, statement);
+  return true;
+}
+
+// NoteOriginHere's way for the other cases. Out of line, so that the quick
+// way stays light.
+void NoteNewOriginHere(Io& io);
+
+}  // namespace origins
+
+inline void NoteOriginHere(Io& io) {
+  if (!origins::NoteForTheSameRoutines(io, nullptr)) {
+    origins::NoteNewOriginHere(io);
+  }
+}
+
+}  // namespace vellum::io
+
+#endif  // VELLUM_IO_OUTPUT_ORIGINS_H_
