@@ -208,11 +208,21 @@ inline std::size_t CommonPrefix(const char* a, const char* b, std::size_t size) 
   // chunk that differs.
   constexpr std::size_t kFirstStretch = 512;
   constexpr std::size_t kChunk = 4096;
+  const auto equal16 = [&](std::size_t at) {
+    return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at)));
+  };
   const auto differs_at = [&](std::size_t from, std::size_t to) {
+    // 64 bytes a step while all are equal, then 16 at a time to the byte.
+    for (; from + 64 <= to; from += 64) {
+      const __m128i equal = _mm_and_si128(_mm_and_si128(equal16(from), equal16(from + 16)),
+                                          _mm_and_si128(equal16(from + 32), equal16(from + 48)));
+      if (_mm_movemask_epi8(equal) != 0xFFFF) {
+        break;
+      }
+    }
     for (; from + 16 <= to; from += 16) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + from));
-      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + from));
-      const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+      const auto equal = static_cast<unsigned>(_mm_movemask_epi8(equal16(from)));
       if (equal != 0xFFFFU) {
         return from + static_cast<std::size_t>(std::countr_zero(~equal));
       }
