@@ -51,12 +51,16 @@ class Search {
   bool ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key = nullptr);
   // Indexes the line `unit` has just read, the next of the block.
   WindowIndex::Key Index(std::int32_t unit);
+  // The same, where whether the line can agree is known: `agrees`.
+  WindowIndex::Key Index(std::int32_t unit, bool agrees);
   // Starts fetching what indexing the next line of `unit` will look at.
   void FetchNext(std::int32_t unit);
   // Reads the block's first line of `unit`, which it has just read, again
   // from the file: moves back over it at `back_statement` and reads it at
-  // `read_statement`, or neither where that would leave all as it is.
-  void ReadFirstAgain(std::int32_t unit, std::int32_t back_statement, std::int32_t read_statement);
+  // `read_statement`, or neither where that would leave all as it is, the
+  // line then agreeing or not as `agrees` says.
+  void ReadFirstAgain(std::int32_t unit, std::int32_t back_statement, std::int32_t read_statement,
+                      bool agrees);
   // Moves `unit` back to just after line `position`, its line buffer holding
   // that line when `reload`.
   void StandAfter(std::int32_t unit, std::int32_t position, bool reload);
@@ -88,14 +92,16 @@ bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Ke
 }
 
 WindowIndex::Key Search::Index(std::int32_t unit) {
-  ++LinesRead(unit);
-  bool agrees = true;
+  // Only a line of file1 that is not ignorable can agree.
+  std::int32_t ISKIP = 0;
   if (unit == kUnit1) {
-    // Only a line of file1 that is not ignorable can agree.
-    std::int32_t ISKIP = 0;
     CHECK(s_, ISKIP, kUnit1);
-    agrees = ISKIP == 0;
   }
+  return Index(unit, ISKIP == 0);
+}
+
+WindowIndex::Key Search::Index(std::int32_t unit, bool agrees) {
+  ++LinesRead(unit);
   const WindowIndex::Key key = index_.Add(unit, Window(s_, unit, LineOf(s_, unit)), agrees);
   if (index_.TakesAllCells()) {
     FetchNext(unit);
@@ -116,12 +122,12 @@ void Search::FetchNext(std::int32_t unit) {
 }
 
 void Search::ReadFirstAgain(std::int32_t unit, std::int32_t back_statement,
-                            std::int32_t read_statement) {
+                            std::int32_t read_statement, bool agrees) {
   main_.At(back_statement);
   LinesRead(unit) = 0;
   if (io::HoldsLastRecordAsRead(s_.io, unit, LineOf(s_, unit))) {
     main_.At(read_statement);
-    Index(unit);
+    Index(unit, agrees);
     return;
   }
   io::BACKSPACE_INPUT(s_.io, unit);
@@ -200,7 +206,7 @@ void Search::Run() {
   std::int32_t ISKIP = 0;
   CHECK(s_, ISKIP, kUnit1);
   const bool blanked1_agrees = ISKIP == 0;
-  ReadFirstAgain(kUnit2, 203, 205);
+  ReadFirstAgain(kUnit2, 203, 205, true);
 
   const std::int32_t depth = SearchDepth(s_.limits);
   for (std::int32_t m = 2; m <= depth; ++m) {
@@ -215,8 +221,9 @@ void Search::Run() {
         if (blanked1_agrees && Window(s_, kUnit2, s_.LINE2) == blanked1) {
           return Agree(1, 2, kUnit2, 187);
         }
-        // From here on file1's first line is the one in the file.
-        ReadFirstAgain(kUnit1, 226, 228);
+        // From here on file1's first line is the one in the file: the same
+        // line, when it held no NUL to blank.
+        ReadFirstAgain(kUnit1, 226, 228, blanked1_agrees);
       } else if (const std::int32_t i = index_.First(kUnit1, key2); i != 0) {
         return Agree(i, m, i == 1 ? kUnit2 : kUnit1, i == 1 ? 187 : 195);
       }
