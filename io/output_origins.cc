@@ -7,19 +7,12 @@
 namespace vellum::io {
 namespace {
 
-// NoteOrigin's way for other routines than the last note's, or when the
-// notes have no room. When the notes are full the buffer is written out
-// first.
-std::optional<WriteFailure> NoteNewOrigin(Io& io, const Trace* given) {
+// Notes a new origin, the notes having room: one made by other routines
+// than the last note's, or at a new statement once the notes in use fill
+// the room reserved so far.
+void NoteNewOrigin(Io& io, const Trace* given) {
   Console& console = io.console;
-  bool same = origins::SameRoutines(io, given);
-  if (console.origin_count == kOutputOrigins) {
-    if (std::optional<WriteFailure> failed = DrainStdout(io)) {
-      return failed;
-    }
-    same = false;
-  }
-  if (!same) {
+  if (!origins::SameRoutines(io, given)) {
     if (console.trace_count == console.traces.size()) {
       console.traces.emplace_back();
     }
@@ -38,7 +31,6 @@ std::optional<WriteFailure> NoteNewOrigin(Io& io, const Trace* given) {
     console.origins.emplace_back();
   }
   origins::AppendNote(console, origins::InnermostStatement(io, given));
-  return std::nullopt;
 }
 
 }  // namespace
@@ -47,13 +39,22 @@ std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
   if (origins::NoteForTheSameRoutines(io, given)) {
     return std::nullopt;
   }
-  return NoteNewOrigin(io, given);
+  if (io.console.origin_count == kOutputOrigins) {
+    if (std::optional<WriteFailure> failed = DrainStdout(io)) {
+      return failed;
+    }
+  }
+  NoteNewOrigin(io, given);
+  return std::nullopt;
 }
 
 void origins::NoteNewOriginHere(Io& io) {
-  if (const std::optional<WriteFailure> failed = NoteNewOrigin(io, nullptr)) {
-    RaiseFailureAt(io, failed->failure, failed->trace);
+  if (io.console.origin_count == kOutputOrigins) {
+    if (const std::optional<WriteFailure> failed = DrainStdout(io)) {
+      RaiseFailureAt(io, failed->failure, failed->trace);
+    }
   }
+  NoteNewOrigin(io, nullptr);
 }
 
 Trace MadeBy(const Io& io, std::size_t at) {
