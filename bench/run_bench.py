@@ -184,6 +184,8 @@ def main():
     try:
         print(f"generating workloads in {folder} ...", flush=True)
         workloads = generate(folder, args.quick)
+        # The files just written go to the disk now, not during the timed runs.
+        os.sync()
         out_path = os.path.join(folder, "output")
         header = (f"{'workload':30} {'tool':9} {'median s':>9} {'MB/s':>8} {'peak MB':>8} "
                   f"{'vs diff':>8} {'vs floor':>8} {'spread':>8}")
