@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/console.h"
@@ -64,9 +65,11 @@ TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
 // each record at once would report it, even where one routine is called
 // again and again from different statements of its caller, and makes its
 // records at the same stack place each time, and where the caller writes
-// between the calls.
+// between the calls. A few calls are cut at every byte; enough calls to
+// fill the notes a buffer takes, so that they write it out early, at every
+// 97th.
 TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
-  const auto write_all = [](io::Io& io) {
+  const auto write_all = [](io::Io& io, std::int32_t calls) {
     io::RoutineFrame caller(io, "", 1);
     const auto callee = [&io](bool twice) {
       io::RoutineFrame frame(io, "CALLEE", 20);
@@ -76,7 +79,7 @@ TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
         io::WriteRecord(io, {" two"});
       }
     };
-    for (std::int32_t call = 0; call < 6; ++call) {
+    for (std::int32_t call = 0; call < calls; ++call) {
       caller.At(10 + call);
       if (call % 2 == 1) {
         io::WriteRecord(io, {" caller"});
@@ -85,20 +88,22 @@ TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
     }
     io::FlushStdout(io);
   };
-  MemoryPlatform whole;
-  io::Io whole_io(whole, {"vellum"});
-  write_all(whole_io);
-  for (std::size_t room = 0; room < whole.out.size(); ++room) {
-    std::vector<std::string> reports;
-    for (const bool blocks : {false, true}) {
-      MemoryPlatform platform;
-      platform.stdout_takes_blocks = blocks;
-      platform.out_room = room;
-      io::Io io(platform, {"vellum"});
-      EXPECT_THROW(write_all(io), io::RunEnd);
-      reports.push_back(ReportOf(io));
+  for (const auto& [calls, step] : {std::pair{6, 1}, std::pair{1200, 97}}) {
+    MemoryPlatform whole;
+    io::Io whole_io(whole, {"vellum"});
+    write_all(whole_io, calls);
+    for (std::size_t room = 0; room < whole.out.size(); room += static_cast<std::size_t>(step)) {
+      std::vector<std::string> reports;
+      for (const bool blocks : {false, true}) {
+        MemoryPlatform platform;
+        platform.stdout_takes_blocks = blocks;
+        platform.out_room = room;
+        io::Io io(platform, {"vellum"});
+        EXPECT_THROW(write_all(io, calls), io::RunEnd);
+        reports.push_back(ReportOf(io));
+      }
+      EXPECT_EQ(reports[1], reports[0]) << calls << " calls cut at " << room;
     }
-    EXPECT_EQ(reports[1], reports[0]) << "cut at " << room;
   }
 }
 
