@@ -78,8 +78,12 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
         return failed;
       }
     }
-    if (std::optional<WriteFailure> failed = NoteOrigin(io, given)) {
-      return failed;
+    if (!NoteOrigin(io, given)) {
+      // The notes are full: the bytes they cover go out first.
+      if (std::optional<WriteFailure> failed = DrainStdout(io)) {
+        return failed;
+      }
+      NoteOrigin(io, given);
     }
     const std::size_t n = std::min(bytes.size(), console.buffer.Size() - console.fill);
     std::memcpy(console.buffer.Data() + console.fill, bytes.data(), n);
@@ -87,6 +91,13 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
     bytes.remove_prefix(n);
   }
   return std::nullopt;
+}
+
+// Writes out the bytes the full notes cover, then notes where the bytes
+// from now on are made. Out of line, so that RoomForRecord stays light.
+[[gnu::noinline]] void NoteAfterWritingOut(Io& io) {
+  FlushStdout(io);
+  NoteOrigin(io, nullptr);
 }
 
 // The room left in the output buffer for a record made now, after noting
@@ -97,7 +108,9 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
   if (!console.takes_blocks) {
     return 0;
   }
-  NoteOriginHere(io);
+  if (!NoteOrigin(io, nullptr)) {
+    NoteAfterWritingOut(io);
+  }
   return console.buffer.Size() - console.fill;
 }
 

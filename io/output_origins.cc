@@ -5,14 +5,10 @@
 #include <iterator>
 
 namespace vellum::io {
-namespace {
 
-// Notes a new origin, the notes having room: one made by other routines
-// than the last note's, or at a new statement once the notes in use fill
-// the room reserved so far.
-void NoteNewOrigin(Io& io, const Trace* given) {
+void origins::NoteNewOrigin(Io& io, const Trace* given) {
   Console& console = io.console;
-  if (!origins::SameRoutines(io, given)) {
+  if (!SameRoutines(io, given)) {
     if (console.trace_count == console.traces.size()) {
       console.traces.emplace_back();
     }
@@ -30,31 +26,7 @@ void NoteNewOrigin(Io& io, const Trace* given) {
   if (console.origin_count == console.origins.size()) {
     console.origins.emplace_back();
   }
-  origins::AppendNote(console, origins::InnermostStatement(io, given));
-}
-
-}  // namespace
-
-std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given) {
-  if (origins::NoteForTheSameRoutines(io, given)) {
-    return std::nullopt;
-  }
-  if (io.console.origin_count == kOutputOrigins) {
-    if (std::optional<WriteFailure> failed = DrainStdout(io)) {
-      return failed;
-    }
-  }
-  NoteNewOrigin(io, given);
-  return std::nullopt;
-}
-
-void origins::NoteNewOriginHere(Io& io) {
-  if (io.console.origin_count == kOutputOrigins) {
-    if (const std::optional<WriteFailure> failed = DrainStdout(io)) {
-      RaiseFailureAt(io, failed->failure, failed->trace);
-    }
-  }
-  NoteNewOrigin(io, nullptr);
+  AppendNote(console, InnermostStatement(io, given));
 }
 
 Trace MadeBy(const Io& io, std::size_t at) {

@@ -11,21 +11,21 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
-#include "io/console.h"
 #include "io/io.h"
 #include "io/termination.h"
 
 namespace vellum::io {
 
-// Notes that the bytes buffered from now on are made by `given`, or by the
-// routines active now when nothing is given. When the notes are full the
-// buffer is written out first, and a failure of that write is returned.
-std::optional<WriteFailure> NoteOrigin(Io& io, const Trace* given);
+// Whether the notes are full, so that the bytes buffered must be written
+// out before the next new note.
+inline bool NotesFull(const Console& console) { return console.origin_count == kOutputOrigins; }
 
-// NoteOrigin for the routines active now; a failure ends the run (WRITE).
-inline void NoteOriginHere(Io& io);
+// Notes that the bytes buffered from now on are made by `given`, or by the
+// routines active now when nothing is given; returns false, having changed
+// nothing, when that needs a new note and the notes are full. Inline, as
+// every record made asks.
+inline bool NoteOrigin(Io& io, const Trace* given);
 
 // The routines that made the buffered byte at `at`: those of the note that
 // covers it, or those active now when none does.
@@ -84,16 +84,21 @@ inline bool NoteForTheSameRoutines(Io& io, const Trace* given) {
   return true;
 }
 
-// NoteOriginHere's way for the other cases. Out of line, so that the quick
-// way stays light.
-void NoteNewOriginHere(Io& io);
+// NoteOrigin's way for the other cases, the notes not full. Out of line,
+// so that the quick way stays light.
+void NoteNewOrigin(Io& io, const Trace* given);
 
 }  // namespace origins
 
-inline void NoteOriginHere(Io& io) {
-  if (!origins::NoteForTheSameRoutines(io, nullptr)) {
-    origins::NoteNewOriginHere(io);
+inline bool NoteOrigin(Io& io, const Trace* given) {
+  if (origins::NoteForTheSameRoutines(io, given)) {
+    return true;
   }
+  if (NotesFull(io.console)) {
+    return false;
+  }
+  origins::NoteNewOrigin(io, given);
+  return true;
 }
 
 }  // namespace vellum::io
