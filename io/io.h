@@ -132,8 +132,6 @@ struct Console {
   std::size_t origin_count = 0;
   std::vector<Trace> traces;
   std::size_t trace_count = 0;
-  std::uint32_t origin_trace = 0;
-  std::int32_t origin_statement = 0;
   const Trace* origin_given = nullptr;
   const Frame* origin_frame = nullptr;  // null when the last trace was given
   std::uint64_t origin_pushes = 0;

@@ -8,16 +8,18 @@ namespace vellum::io {
 
 void origins::NoteNewOrigin(Io& io, const Trace* given) {
   Console& console = io.console;
-  if (!SameRoutines(io, given)) {
+  std::size_t trace = 0;
+  if (SameRoutines(io, given)) {
+    trace = console.origins[console.origin_count - 1].trace;
+  } else {
     if (console.trace_count == console.traces.size()) {
       console.traces.emplace_back();
     }
-    console.origin_trace = static_cast<std::uint32_t>(console.trace_count++);
-    Trace& trace = console.traces[console.origin_trace];
+    trace = console.trace_count++;
     if (given != nullptr) {
-      trace = *given;
+      console.traces[trace] = *given;
     } else {
-      CaptureTrace(io, trace);
+      CaptureTrace(io, console.traces[trace]);
     }
     console.origin_given = given;
     console.origin_frame = given != nullptr ? nullptr : io.termination.frames;
@@ -26,7 +28,7 @@ void origins::NoteNewOrigin(Io& io, const Trace* given) {
   if (console.origin_count == console.origins.size()) {
     console.origins.emplace_back();
   }
-  AppendNote(console, InnermostStatement(io, given));
+  AppendNote(console, InnermostStatement(io, given), static_cast<std::uint32_t>(trace));
 }
 
 Trace MadeBy(const Io& io, std::size_t at) {

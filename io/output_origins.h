@@ -59,10 +59,9 @@ inline std::int32_t InnermostStatement(const Io& io, const Trace* given) {
 }
 
 // Notes that the bytes buffered from now on were made at `statement` by the
-// routines of the last note's trace; there is room for the note.
-inline void AppendNote(Console& console, std::int32_t statement) {
-  console.origins[console.origin_count++] = {console.fill, statement, console.origin_trace};
-  console.origin_statement = statement;
+// routines of trace number `trace`; there is room for the note.
+inline void AppendNote(Console& console, std::int32_t statement, std::uint32_t trace) {
+  console.origins[console.origin_count++] = {console.fill, statement, trace};
 }
 
 // The quick way, taken by most records: the routines of the last note, and
@@ -73,14 +72,15 @@ inline bool NoteForTheSameRoutines(Io& io, const Trace* given) {
   if (!SameRoutines(io, given)) {
     return false;
   }
+  const OutputOrigin& last = console.origins[console.origin_count - 1];
   const std::int32_t statement = InnermostStatement(io, given);
-  if (statement == console.origin_statement) {
+  if (statement == last.statement) {
     return true;
   }
   if (console.origin_count == console.origins.size()) {
     return false;
   }
-  AppendNote(console, statement);
+  AppendNote(console, statement, last.trace);
   return true;
 }
 
