@@ -104,7 +104,7 @@ int Run(core::State& state, std::string& text) {
 int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seams& seams) {
   try {
     // Everything the run needs, taken before anything is written.
-    io::Io io(platform, std::move(args), seams.read_block, seams.map_window);
+    io::Io io(platform, std::move(args), seams.read_block);
     core::State state(io, seams.limits);
     state.search_override = seams.search;
     std::string text;

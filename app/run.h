@@ -26,8 +26,7 @@ inline constexpr int kExitFatal = 255;
 struct Seams {
   core::Limits limits;
   std::int32_t read_block = io::kReadBufferSize;
-  std::size_t map_window = io::kMapWindow;  // bytes of a mapped window
-  core::SearchRoutine search = nullptr;     // the search in the program's place
+  core::SearchRoutine search = nullptr;  // the search in the program's place
 };
 
 // Runs vellum with `args` (argument 0 first) on `platform`.

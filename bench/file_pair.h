@@ -9,9 +9,11 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "io/io_constants.h"
+
 namespace vellum::bench {
 
-inline constexpr std::size_t kReadBlock = std::size_t{64} * 1024;
+inline constexpr auto kReadBlock = static_cast<std::size_t>(io::kReadBufferSize);
 
 // Opens the two files the command line names into `fds`; false, having said
 // why on standard error, when there are not two or either cannot be opened.

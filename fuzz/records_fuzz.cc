@@ -68,18 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
   CheckScans(bytes);
 
-  // A third of the inputs see the file through a mapped view, a touch of
-  // it faulting in half of those; what is read must not change.
-  vellum::testing::MemoryFileSetup setup = vellum::testing::FileBytes(bytes);
-  std::size_t map_window = vellum::io::kMapWindow;
-  if (data[0] % 3 == 0) {
-    setup.map_page = std::size_t{16} << (data[1] % 3);
-    map_window = setup.map_page * (2 + data[1] % 5);
-    setup.touches_before_fault = data[1] % 2 == 0 ? data[2] % 64 : -1;
-  }
   vellum::testing::MemoryPlatform platform;
-  platform.AddFile("f", setup);
-  vellum::io::Io io(platform, {"vellum", "f"}, block, map_window);
+  platform.AddFile("f", bytes);
+  vellum::io::Io io(platform, {"vellum", "f"}, block);
   vellum::io::OPEN_INPUT(io, 1);
   vellum::io::REWIND_INPUT(io, 1);
   vellum::testing::RecordModel model(bytes, kWidth);

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "io/held_bytes.h"
 #include "io/scan.h"
 
 namespace vellum::io {
@@ -13,25 +12,6 @@ std::string_view HeldAlike(const InputUnit& first, const InputUnit& second) {
   const std::string_view ahead2 = HeldAhead(second);
   return ahead1.substr(
       0, scan::CommonPrefix(ahead1.data(), ahead2.data(), MostHeldAlike(first, second)));
-}
-
-void BeginTouchingBoth(Io& io) {
-  for (InputUnit& input : io.units) {
-    if (input.mapped) {
-      BeginTouch(input);
-    }
-  }
-}
-
-bool EndTouchingBoth(Io& io) {
-  bool faulted = false;
-  for (InputUnit& input : io.units) {
-    if (input.mapped && EndTouch(input)) {
-      StopMapping(input, PlaceOf(input));
-      faulted = true;
-    }
-  }
-  return faulted;
 }
 
 }  // namespace vellum::io

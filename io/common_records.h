@@ -6,7 +6,6 @@
 #define VELLUM_IO_COMMON_RECORDS_H_
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -28,18 +27,12 @@ inline std::size_t MostHeldAlike(Io& io) {
   return MostHeldAlike(UnitOf(io, kUnit1), UnitOf(io, kUnit2));
 }
 
-// Begins touching the bytes both units hold; EndTouchingBoth returns
-// whether touching them faulted, after stopping the mapping of each unit
-// that faulted (neither unit having moved meanwhile).
-void BeginTouchingBoth(Io& io);
-bool EndTouchingBoth(Io& io);
-
 // Passes both units over a run of whole records at the start of the bytes
 // both hold alike: `measure(alike)` returns the run, whose `size` is the
 // bytes to pass and `last` the data of the last record passed, which
 // `line1` and `line2` are left holding as reading it would have left them.
 // Returns the run passed; an empty one when either unit has met its end of
-// file, or touching a mapped window faulted.
+// file.
 template <typename Measure>
 auto PassHeldAlike(Io& io, std::span<char> line1, std::span<char> line2, Measure&& measure)
     -> decltype(measure(std::string_view())) {
@@ -49,26 +42,7 @@ auto PassHeldAlike(Io& io, std::span<char> line1, std::span<char> line2, Measure
   if (first.eof || second.eof) {
     return Run{};
   }
-  if (!first.mapped && !second.mapped) {
-    const Run run = measure(HeldAlike(first, second));
-    if (run.size > 0) {
-      PassRecordsHeldAlike(io, run.size, run.last, line1, line2);
-    }
-    return run;
-  }
-  // The last record's data are kept in the idle read buffer of a mapped
-  // unit, so that nothing is passed before touching is known to be sound.
-  InputUnit& idle = first.mapped ? first : second;
-  BeginTouchingBoth(io);
-  Run run = measure(HeldAlike(first, second));
-  const bool fits = run.last.size() <= idle.buffer.Size();
-  if (fits && !run.last.empty()) {
-    std::memcpy(idle.buffer.Data(), run.last.data(), run.last.size());
-    run.last = {idle.buffer.Data(), run.last.size()};
-  }
-  if (EndTouchingBoth(io) || !fits) {
-    return Run{};
-  }
+  const Run run = measure(HeldAlike(first, second));
   if (run.size > 0) {
     PassRecordsHeldAlike(io, run.size, run.last, line1, line2);
   }

@@ -50,15 +50,10 @@ struct RecentRecords {
   bool last_read = false;  // the last one recalled is the last one read
 };
 
-// An input unit: one open file read through one fixed read buffer, or
-// through a window of it mapped into memory. The unit's position in the
-// file is end_offset - fill + pos.
+// An input unit: one open file read through one fixed read buffer. The
+// unit's position in the file is end_offset - fill + pos.
 struct InputUnit {
-  InputUnit(std::int32_t read_block, std::size_t map_window_in)
-      : buffer(static_cast<std::size_t>(read_block)),
-        held(buffer.Data()),
-        room(static_cast<std::size_t>(read_block)),
-        map_window(map_window_in) {}
+  explicit InputUnit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
 
   bool open = false;
   std::string name;  // the name as opened
@@ -67,15 +62,7 @@ struct InputUnit {
   // The identity of the file opened; none for a device word, which opens
   // no file.
   std::optional<FileIdentity> identity;
-  ByteBuffer buffer;  // the read buffer, of the run's read block
-  // The bytes held: the read buffer's, or the mapped window's. `room` bytes
-  // may be read from `held` on, past `fill` too.
-  const char* held;
-  std::size_t room;
-  std::size_t map_window;         // bytes mapped at a time
-  bool mapped = false;            // `held` is a mapped window
-  TouchState* touches = nullptr;  // while mapped, the file's
-  bool may_map = false;           // from the rewind, until mapping is refused or faults
+  ByteBuffer buffer;      // the read buffer, of the run's read block
   std::int32_t fill = 0;          // valid bytes held
   std::int32_t pos = 0;           // next byte to take
   std::int64_t end_offset = 0;    // file offset just after the bytes held
@@ -146,10 +133,9 @@ struct Termination {
 
 struct Io {
   // Takes the run's buffers; throws std::bad_alloc when they cannot be had.
-  // `read_block` is the bytes each unit reads at a time and `map_window`
-  // the bytes of a file it maps at a time; tests make them tiny.
+  // `read_block` is the bytes each unit reads at a time; tests make it tiny.
   Io(Platform& platform_in, std::vector<std::string> args,
-     std::int32_t read_block = kReadBufferSize, std::size_t map_window = kMapWindow);
+     std::int32_t read_block = kReadBufferSize);
 
   Platform& platform;
   Naming naming;
@@ -158,11 +144,10 @@ struct Io {
   Termination termination;
 };
 
-inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t read_block,
-              std::size_t map_window)
+inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t read_block)
     : platform(platform_in),
       naming{std::move(args)},
-      units{InputUnit(read_block, map_window), InputUnit(read_block, map_window)},
+      units{InputUnit(read_block), InputUnit(read_block)},
       console(platform_in.StdoutTakesBlocks()) {
   // Room for the longest name in every place a name is kept, in UTF-8.
   const std::size_t name_room = kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);

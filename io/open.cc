@@ -5,7 +5,6 @@
 
 #include "io/console.h"
 #include "io/devices.h"
-#include "io/held_bytes.h"
 #include "io/name_prompt.h"
 #include "io/recent_records.h"
 #include "io/termination.h"
@@ -34,10 +33,8 @@ std::string ObtainName(Io& io, std::int32_t unit) {
 }
 
 void ResetReading(InputUnit& input) {
-  input.mapped = false;
-  input.held = input.buffer.Data();
-  input.room = input.buffer.Size();
   input.last_line = nullptr;
+  input.last_length = 0;
   input.fill = 0;
   input.pos = 0;
   input.end_offset = 0;
@@ -157,9 +154,6 @@ void REWIND_INPUT(Io& io, std::int32_t unit) {
   }
   ResetReading(input);
   input.size = input.file ? input.file->Size() : -1;
-  if (input.file) {
-    StartHolding(input);
-  }
 }
 
 }  // namespace vellum::io

@@ -1,5 +1,4 @@
-// The POSIX platform: files read with pread at explicit offsets or, when
-// large, through mapped windows; raw writes to descriptors 1 and 2,
+// The POSIX platform: files read with pread at explicit offsets; raw writes to descriptors 1 and 2,
 // standard input read byte-exact.
 #include <fcntl.h>
 #include <poll.h>
@@ -9,7 +8,6 @@
 #include <cerrno>
 #include <climits>
 
-#include "io/mapping-posix.h"
 #include "io/platform.h"
 
 namespace vellum::io {
@@ -39,13 +37,8 @@ class PosixFile final : public InputFile {
     return ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : -1;
   }
 
-  std::optional<MappedWindow> Map(std::int64_t offset, std::size_t size) override {
-    return mapping_.Map(fd_, offset, size);
-  }
-
  private:
   int fd_;
-  PosixMapping mapping_;
 };
 
 OpenStatus StatusOfErrno(int error) {

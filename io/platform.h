@@ -5,7 +5,6 @@
 #ifndef VELLUM_IO_PLATFORM_H_
 #define VELLUM_IO_PLATFORM_H_
 
-#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,31 +32,7 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-// What the I/O layer and the platform share about touching a file's mapped
-// window: the layer marks when it touches the window's bytes, the platform
-// notes a fault met meanwhile (the file shrank under the window, or its
-// device failed), the faulting bytes then reading as zeros.
-struct TouchState {
-  volatile std::sig_atomic_t touching = 0;
-  volatile std::sig_atomic_t faulted = 0;
-  // Touches to go before a fault is made to happen (InputFile::FaultNow),
-  // for tests; -1 never.
-  std::int64_t touches_before_fault = -1;
-};
-
-// Bytes of a file mapped into memory: the `size` bytes of the file from
-// `offset` on. `room` bytes may be read from `bytes` on; those past the
-// file's end read as zeros.
-struct MappedWindow {
-  const char* bytes = nullptr;  // nothing mapped
-  std::int64_t offset = 0;
-  std::size_t size = 0;
-  std::size_t room = 0;
-  TouchState* touches = nullptr;  // the file's, the same for each window
-};
-
-// An input file open for reading, read at explicit offsets, and where the
-// platform finds it worth it, through a window mapped into memory.
+// An input file open for reading, read at explicit offsets.
 class InputFile {
  public:
   virtual ~InputFile() = default;
@@ -66,16 +41,6 @@ class InputFile {
   virtual std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) = 0;
   // The file's size in bytes; -1 when the system does not tell.
   virtual std::int64_t Size() { return -1; }
-  // Maps at most `size` bytes of the file from a page boundary at or before
-  // `offset`, in place of the window mapped before, which is then gone.
-  // Nothing for a file that is not worth mapping, or cannot be mapped; an
-  // empty window where the file has no bytes.
-  virtual std::optional<MappedWindow> Map(std::int64_t /*offset*/, std::size_t /*size*/) {
-    return std::nullopt;
-  }
-  // Makes a fault happen as the window is touched, when its TouchState
-  // counts down to one.
-  virtual void FaultNow() {}
 };
 
 struct OpenResult {

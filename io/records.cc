@@ -64,10 +64,10 @@ void BlankAfter(InputUnit& input, std::span<char> line, std::size_t count) {
 // looked at.
 bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   const auto pos = static_cast<std::size_t>(input.pos);
-  if (input.room - pos < scan::kMaskBytes || line.size() < scan::kMaskBytes) {
+  if (input.buffer.Size() - pos < scan::kMaskBytes || line.size() < scan::kMaskBytes) {
     return false;
   }
-  const char* begin = input.held + pos;
+  const char* begin = input.buffer.Data() + pos;
   const auto held = static_cast<std::size_t>(input.fill) - pos;
   std::uint64_t ends = scan::LineEndMask(begin);
   if (held < scan::kMaskBytes) {
@@ -101,7 +101,7 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   // Most records lie whole in the bytes held, ended by LF or CR LF within
   // the line's width: take them in one step.
   {
-    const char* begin = input.held + input.pos;
+    const char* begin = input.buffer.Data() + input.pos;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     if (const char* stop = scan::FindLineEnd(begin, std::min(held, line.size() + 1))) {
       if (const std::optional<WholeRecord> record =
@@ -122,7 +122,7 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
       break;
     }
     found_record = true;
-    const char* begin = input.held + input.pos;
+    const char* begin = input.buffer.Data() + input.pos;
     const std::size_t room = line.size() - stored;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const std::size_t size = std::min(room, held);
@@ -146,12 +146,12 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
   // The rest of the record: the CR of a CR LF pair, bytes after a lone CR and
   // the tail of a long line, up to and including the LF. The common endings,
   // LF and CR LF within the bytes held, are passed over directly.
-  if (input.pos < input.fill && input.held[input.pos] == '\n') {
+  if (input.pos < input.fill && input.buffer.Data()[input.pos] == '\n') {
     ++input.pos;
     return true;
   }
-  if (input.pos + 1 < input.fill && input.held[input.pos] == '\r' &&
-      input.held[input.pos + 1] == '\n') {
+  if (input.pos + 1 < input.fill && input.buffer.Data()[input.pos] == '\r' &&
+      input.buffer.Data()[input.pos + 1] == '\n') {
     input.pos += 2;
     return true;
   }
@@ -159,11 +159,11 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
     if (input.pos == input.fill && !Refill(io, input)) {
       break;
     }
-    const char* begin = input.held + input.pos;
+    const char* begin = input.buffer.Data() + input.pos;
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     const void* lf = std::memchr(begin, '\n', held);
     if (lf != nullptr) {
-      input.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - input.held) + 1;
+      input.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - input.buffer.Data()) + 1;
       break;
     }
     input.pos = input.fill;
@@ -190,8 +190,7 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
     return false;
   }
   const std::int64_t begin = Position(io, unit);
-  const bool read = Touching(
-      input, [&] { return TakeShortRecord(input, line) || ReadAnyRecord(io, input, line); });
+  const bool read = TakeShortRecord(input, line) || ReadAnyRecord(io, input, line);
   if (read) {
     Recall(input.recent, begin, Position(io, unit));
   }
@@ -207,11 +206,9 @@ bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line
   // Moving back goes straight to the record's start, among the bytes held,
   // and reading again finds the same record; the line holds its data
   // unless they were changed since.
-  return Touching(input, [&] {
-    return input.last_line == line.data() &&
-           std::memcmp(line.data(), input.held + (begin - (input.end_offset - input.fill)),
-                       std::min(input.last_length, line.size())) == 0;
-  });
+  return input.last_line == line.data() &&
+         std::memcmp(line.data(), input.buffer.Data() + (begin - (input.end_offset - input.fill)),
+                     std::min(input.last_length, line.size())) == 0;
 }
 
 void BACKSPACE_INPUT(Io& io, std::int32_t unit) { BackspaceRecords(io, unit, 1); }
@@ -236,7 +233,7 @@ namespace {
       passed_end = true;
       --scan_end;
     }
-    const char* base = input.held;
+    const char* base = input.buffer.Data();
     if (const char* lf = scan::FindNthLastLf(base, base + scan_end, &count)) {
       input.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
@@ -272,19 +269,17 @@ void BackspaceRecords(Io& io, std::int32_t unit, std::int64_t count) {
     return;
   }
   ForgetRecent(input);
-  Touching(input, [&io, &input, left] {
-    // Most moves stay within the bytes held: past the byte that ended the
-    // record last read, the LFs wanted are all there.
-    if (input.pos > 0) {
-      std::int64_t wanted = left;
-      const char* base = input.held;
-      if (const char* lf = scan::FindNthLastLf(base, base + input.pos - 1, &wanted)) {
-        input.pos = static_cast<std::int32_t>(lf - base) + 1;
-        return;
-      }
+  // Most moves stay within the bytes held: past the byte that ended the
+  // record last read, the LFs wanted are all there.
+  if (input.pos > 0) {
+    std::int64_t wanted = left;
+    const char* base = input.buffer.Data();
+    if (const char* lf = scan::FindNthLastLf(base, base + input.pos - 1, &wanted)) {
+      input.pos = static_cast<std::int32_t>(lf - base) + 1;
+      return;
     }
-    BackspaceThroughBlocks(io, input, left);
-  });
+  }
+  BackspaceThroughBlocks(io, input, left);
 }
 
 }  // namespace vellum::io

@@ -1,8 +1,7 @@
 // Line input records. A record is the bytes of a file up to and including
 // the next LF, or up to the end of the file when no LF follows; its data are
 // its bytes before the first CR or LF. Each unit holds its file's bytes in
-// one fixed read buffer or one mapped window (io/held_bytes): no memory is
-// taken per record, and moving back holds earlier bytes of the file again
+// one fixed read buffer (io/held_bytes): no memory is taken per record, and moving back holds earlier bytes of the file again
 // instead of remembering lines. Over its last few records read, still held,
 // a unit moves back straight to where they begin.
 #ifndef VELLUM_IO_RECORDS_H_
@@ -66,18 +65,16 @@ inline std::int64_t CountRecords(std::string_view whole_records) {
 }
 
 // The bytes a unit holds beyond its position: its next records, as far as
-// they are held. Valid until the unit is read or moved; while the unit is
-// mapped, only to be touched within Touching.
+// they are held. Valid until the unit is read or moved.
 inline std::string_view HeldAhead(const InputUnit& input) {
-  return {input.held + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
+  return {input.buffer.Data() + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
 }
 
 // Calls `look(ahead)` with the bytes unit `unit` holds ahead, to prepare
 // for reading them; `look` must not keep them.
 template <typename Look>
 void LookAhead(Io& io, std::int32_t unit, Look&& look) {
-  InputUnit& input = UnitOf(io, unit);
-  Touching(input, [&] { look(HeldAhead(input)); });
+  look(HeldAhead(UnitOf(io, unit)));
 }
 
 // The whole records at the start of `bytes`, each ended by its LF, taken

@@ -164,24 +164,14 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
       failing.fail_from = maker.Pick(static_cast<std::uint32_t>(failing.bytes.size()) + 1);
       seen1 = setup1;
       seen2 = setup2;
-    } else if (maker.Pick(2) == 0) {
-      // Otherwise the files are seen through mapped views in half the
-      // trials. A touch of one faults now and then, and it is read
-      // instead; or it shrinks as it is first touched, and is read as the
-      // shorter file it has become.
-      const std::size_t page = std::size_t{16} << maker.Pick(3);
-      fast.map_window = page * (2 + maker.Pick(7));
-      seen1.map_page = page;
-      seen2.map_page = page;
-      MemoryFileSetup& touched = maker.Pick(2) == 0 ? seen1 : seen2;
-      if (const std::uint32_t fault = maker.Pick(4); fault == 0) {
-        touched.touches_before_fault = maker.Pick(40);
-      } else if (fault == 1) {
-        touched.touches_before_fault = 0;
-        touched.shrink_to = maker.Pick(static_cast<std::uint32_t>(touched.bytes.size()) + 1);
-        MemoryFileSetup& expected = &touched == &seen1 ? setup1 : setup2;
-        expected.bytes.resize(static_cast<std::size_t>(touched.shrink_to));
-      }
+    } else if (roll == 2) {
+      // Or one file shrinks once it is open, before its first read: it is
+      // read as the shorter file it has become, whatever its size was.
+      MemoryFileSetup& shrunk = maker.Pick(2) == 0 ? seen1 : seen2;
+      const std::size_t size = maker.Pick(static_cast<std::uint32_t>(shrunk.bytes.size()) + 1);
+      shrunk.change_after_reads = 0;
+      shrunk.change = [size](std::string& bytes) { bytes.resize(size); };
+      (&shrunk == &seen1 ? setup1 : setup2).bytes.resize(size);
     }
     const Outcome expected = RunPair(setup1, setup2, plain);
     const Outcome got = RunPair(seen1, seen2, fast, maker.Pick(2) == 0);

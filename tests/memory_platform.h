@@ -1,8 +1,8 @@
-// An in-memory platform for tests: named files held as strings, read or
-// seen through a mapped view, standard output and error captured, standard
-// input from a string, and faults to inject (a read that fails from some
-// offset on, a mapped view that faults as it is touched, an output that
-// stops taking bytes for any cause, a rename as a file is opened).
+// An in-memory platform for tests: named files held as strings, standard
+// output and error captured, standard input from a string, and faults to
+// inject (a read that fails from some offset on, a file rewritten between
+// reads, an output that stops taking bytes for any cause, a rename as a
+// file is opened).
 #ifndef VELLUM_TESTS_MEMORY_PLATFORM_H_
 #define VELLUM_TESTS_MEMORY_PLATFORM_H_
 
@@ -37,13 +37,6 @@ struct MemoryFileSetup {
   // writing the file meanwhile would; -1 never.
   std::int64_t change_after_reads = -1;
   std::function<void(std::string&)> change;
-  // A mapped view from boundaries of `map_page` bytes, which a run's map
-  // window must be at least twice; 0, the file is only read.
-  std::size_t map_page = 0;
-  // Touches of the view before one faults, -1 never; the file then shrinks
-  // to `shrink_to` bytes (-1 keeps them), as truncating it would.
-  std::int64_t touches_before_fault = -1;
-  std::int64_t shrink_to = -1;
 };
 
 inline MemoryFileSetup FileBytes(std::string bytes, std::int64_t fail_from = -1) {
@@ -82,42 +75,10 @@ class MemoryFile final : public io::InputFile {
 
   std::int64_t Size() override { return static_cast<std::int64_t>(setup_->bytes.size()); }
 
-  // The view is a copy of the window's bytes, zeros after the file's end.
-  std::optional<io::MappedWindow> Map(std::int64_t offset, std::size_t size) override {
-    const std::size_t page = setup_->map_page;
-    if (page == 0) {
-      return std::nullopt;
-    }
-    if (!armed_) {
-      armed_ = true;
-      touches_.touches_before_fault = setup_->touches_before_fault;
-    }
-    const auto start = static_cast<std::size_t>(offset) / page * page;
-    const std::size_t length =
-        start < setup_->bytes.size() ? std::min(size, setup_->bytes.size() - start) : 0;
-    if (length == 0) {
-      return io::MappedWindow{nullptr, offset, 0, 0, &touches_};
-    }
-    view_.assign((length + page - 1) / page * page, '\0');
-    std::memcpy(view_.data(), setup_->bytes.data() + start, length);
-    return io::MappedWindow{view_.data(), static_cast<std::int64_t>(start), length, view_.size(),
-                            &touches_};
-  }
-
-  void FaultNow() override {
-    if (setup_->shrink_to >= 0) {
-      setup_->bytes.resize(static_cast<std::size_t>(setup_->shrink_to));
-    }
-    touches_.faulted = 1;
-  }
-
  private:
   MemoryFileSetup* setup_;
   std::int64_t* reads_;
   std::int64_t done_ = 0;
-  std::string view_;
-  io::TouchState touches_;
-  bool armed_ = false;
 };
 
 class MemoryPlatform final : public io::Platform {

@@ -139,6 +139,13 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     ::dup2(out_fds[1] >= 0 ? out_fds[1] : LosingOutput(options.stdout_lost, out), STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
     ::signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+    ::signal(SIGBUS, options.sigbus == RunOptions::Bus::kIgnored ? SIG_IGN : SIG_DFL);
+    sigset_t mask;
+    sigemptyset(&mask);
+    if (options.sigbus == RunOptions::Bus::kBlocked) {
+      sigaddset(&mask, SIGBUS);
+    }
+    ::sigprocmask(SIG_SETMASK, &mask, nullptr);
     // The child starts with the three standard descriptors only, whatever
     // the test runner left open.
     for (int fd = STDERR_FILENO + 1; fd < kDescriptorsToClose; ++fd) {

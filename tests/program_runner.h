@@ -49,6 +49,9 @@ struct RunOptions {
   // has gone, or a terminal that has hung up.
   enum class Lost { kNothing, kPipeReaderGone, kTerminalHungUp } stdout_lost = Lost::kNothing;
   bool ignore_sigpipe = false;
+  // How the child inherits SIGBUS: with its default action, blocked in its
+  // signal mask, or ignored, as a careless parent may leave it.
+  enum class Bus { kDefault, kBlocked, kIgnored } sigbus = Bus::kDefault;
   // Standard descriptors the child starts without.
   std::vector<int> closed;
   // When set, the child's limits on its address space and on the size of
