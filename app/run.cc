@@ -17,8 +17,8 @@ namespace {
 
 constexpr std::string_view kMemoryMessage = "not enough memory to go on with the comparison";
 
-// Room for a report beside the longest name it may show.
-constexpr std::size_t kReportRoom = 1024;
+// The capacity a report takes beside the longest name it may show.
+constexpr std::size_t kReportCapacity = 1024;
 
 // Writes the report of the run's failure to standard error. The traceback
 // walks the frames away, so a later report has no location.
@@ -101,14 +101,14 @@ int Run(core::State& state, std::string& text) {
 
 }  // namespace
 
-int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seams& seams) {
+int RunProgram(io::Platform& platform, std::vector<std::string> args, const RunSettings& settings) {
   try {
     // Everything the run needs, taken before anything is written.
-    io::Io io(platform, std::move(args), seams.read_block);
-    core::State state(io, seams.limits);
-    state.search_override = seams.search;
+    io::Io io(platform, std::move(args), settings.read_block);
+    core::State state(io, settings.limits);
+    state.search_override = settings.search;
     std::string text;
-    text.reserve(kReportRoom + io.termination.ending.name.capacity());
+    text.reserve(kReportCapacity + io.termination.ending.name.capacity());
     return Run(state, text);
   } catch (const std::bad_alloc&) {
     platform.Write(io::Stream::kStderr, io::kStartupMemoryMessage);

@@ -10,7 +10,7 @@
 
 #include "core/state.h"
 #include "io/io_constants.h"
-#include "io/platform.h"
+#include "io/platform/platform.h"
 
 namespace vellum {
 
@@ -23,14 +23,15 @@ inline constexpr int kExitFatal = 255;
 // Sizes a run uses. The program always runs with these defaults; tests
 // shrink them so that limits and buffer boundaries are reached with small
 // inputs.
-struct Seams {
+struct RunSettings {
   core::Limits limits;
   std::int32_t read_block = io::kReadBufferSize;
   core::SearchRoutine search = nullptr;  // the search in the program's place
 };
 
 // Runs vellum with `args` (argument 0 first) on `platform`.
-int RunProgram(io::Platform& platform, std::vector<std::string> args, const Seams& seams = {});
+int RunProgram(io::Platform& platform, std::vector<std::string> args,
+               const RunSettings& settings = {});
 
 // Runs vellum as the process: on the native platform, with the process's
 // arguments. Even the arguments are taken inside the boundary.

@@ -25,10 +25,10 @@ using io::kUnit2;
 
 // Passes of the comparison loop; the loop's label 68 stands in its message.
 inline constexpr std::int32_t kLoopLimit = 100'000'000;
-// Runs of common lines that may owe their passes at once, merged where they
+// Runs of common lines whose passes may be deferred at once, merged where they
 // follow each other; past them runs are classified as they pass.
-inline constexpr std::size_t kOwedRuns = 4096;
-// Owed runs are read again through this many bytes.
+inline constexpr std::size_t kDeferredRuns = 4096;
+// Deferred runs are read again through this many bytes.
 inline constexpr std::size_t kSettleScratch = std::size_t{64} * 1024;
 static_assert(kSettleScratch > 2 * static_cast<std::size_t>(kLineWidth));
 // Cycles of one re-synchronisation search (shells of depth 2 to 100,001).

@@ -4,10 +4,8 @@
 #include "core/classify.h"
 #include "core/listing.h"
 #include "core/nuls.h"
-#include "core/pass_debt.h"
 #include "core/record_run.h"
 #include "core/resync.h"
-#include "io/common_records.h"
 #include "io/console.h"
 #include "io/open.h"
 #include "io/records.h"
@@ -71,58 +69,6 @@ void NextSignificantLine(State& s, io::RoutineFrame& main, std::int32_t unit, st
   NULBOX(s, main, 281, NUL1, NUL2);
   main.At(295);
   io::STOP_RUN(s.io);
-}
-
-// Lines both files hold alike would pass one pair a pass without a word:
-// takes them in one step, `pass` passes made, and returns the passes they
-// count. Where the limit is out of reach for good, the passes need no
-// counting, nor the lines classifying. Where no line held could reach it,
-// their passes are owed while there is room to note them, and counted only
-// when the limit may come within reach.
-std::int32_t PassCommonRun(State& s, std::int32_t pass) {
-  const std::int64_t limit = s.limits.passes;
-  std::int64_t counted = 0;
-  // Bytes held alike are passed a part at a time, until a part passes none.
-  for (;;) {
-    const std::int64_t at_most = pass + counted + s.owed.most;
-    const std::int64_t left1 = io::BytesLeft(s.io, kUnit1);
-    const bool for_good = LimitOutOfReach(at_most, limit, left1, io::BytesLeft(s.io, kUnit2));
-    const std::size_t most_alike = io::MostHeldAlike(s.io);
-    const bool far = at_most + static_cast<std::int64_t>(most_alike) + 1 < limit;
-    // Owed passes are counted by reading file1 again, so it must be a file
-    // of known size.
-    const bool owe = !for_good && far && left1 >= 0 && HasRoom(s.owed);
-    if (!for_good && !far && s.owed.most > 0) {
-      counted += Settle(s.owed, s.io);
-    }
-    const std::int64_t most_counted = limit - pass - counted - s.owed.most;
-    const std::int64_t offset = io::Position(s.io, kUnit1);
-    std::int64_t records = 0;
-    bool differs = false;  // the bytes held alike end where the files differ
-    const RecordRun run = io::PassHeldAlike(s.io, s.LINE1, s.LINE2, [&](std::string_view alike) {
-      differs = alike.size() < most_alike;
-      if (!for_good && !owe) {
-        return MeasureRecordRun(alike, most_counted);
-      }
-      const RecordRun taken = TakeRecordRun(alike);
-      if (owe) {
-        records = io::CountRecords(alike.substr(0, taken.size));
-      }
-      return taken;
-    });
-    if (run.size == 0) {
-      return static_cast<std::int32_t>(counted);
-    }
-    if (owe) {
-      Owe(s.owed, offset, static_cast<std::int64_t>(run.size), records);
-    }
-    counted += run.counted;
-    // Every whole record before the difference was taken: the next part
-    // would start in the record that holds it, and pass none.
-    if (for_good && differs) {
-      return static_cast<std::int32_t>(counted);
-    }
-  }
 }
 
 }  // namespace

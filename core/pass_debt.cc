@@ -1,4 +1,4 @@
-// Owing and settling the passes of runs taken without classifying them.
+// Deferring and settling the passes of runs taken without classifying them.
 #include "core/pass_debt.h"
 
 #include <string_view>
@@ -9,11 +9,11 @@
 
 namespace vellum::core {
 
-PassDebt::PassDebt() : scratch(kSettleScratch) { runs.reserve(kOwedRuns); }
+PassDebt::PassDebt() : scratch(kSettleScratch) { runs.reserve(kDeferredRuns); }
 
-bool HasRoom(const PassDebt& debt) { return debt.runs.size() < kOwedRuns; }
+bool CanDefer(const PassDebt& debt) { return debt.runs.size() < kDeferredRuns; }
 
-void Owe(PassDebt& debt, std::int64_t offset, std::int64_t size, std::int64_t records) {
+void Defer(PassDebt& debt, std::int64_t offset, std::int64_t size, std::int64_t records) {
   debt.most += records;
   if (!debt.runs.empty() && debt.runs.back().offset + debt.runs.back().size == offset) {
     debt.runs.back().size += size;
@@ -25,7 +25,7 @@ void Owe(PassDebt& debt, std::int64_t offset, std::int64_t size, std::int64_t re
 
 std::int64_t Settle(PassDebt& debt, io::Io& io) {
   std::int64_t passes = 0;
-  for (const OwedRun& run : debt.runs) {
+  for (const DeferredRun& run : debt.runs) {
     std::int64_t lines = 0;
     const std::int64_t read =
         io::ReadRecordsAgain(io, kUnit1, run.offset, run.size, static_cast<std::size_t>(kLineWidth),

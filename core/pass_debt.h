@@ -1,6 +1,6 @@
-// Passes owed: runs of common lines taken without classifying them, while
-// the loop limit is far enough off that their line ends bound their passes.
-// The passes they owe are counted exactly, from the file, only when the
+// The pass debt: runs of common lines passed without classifying them,
+// while the loop limit is far enough off that their line ends bound their
+// passes. Their passes are counted exactly, from the file, only when the
 // limit may come within reach, which takes over 100,000,000 lines.
 #ifndef VELLUM_CORE_PASS_DEBT_H_
 #define VELLUM_CORE_PASS_DEBT_H_
@@ -13,8 +13,8 @@
 namespace vellum::core {
 
 // A run taken without classifying it: its bytes in file1, and how many
-// records they hold, which bounds the passes it owes.
-struct OwedRun {
+// records they hold, which bounds its passes.
+struct DeferredRun {
   std::int64_t offset = 0;
   std::int64_t size = 0;
   std::int64_t records = 0;
@@ -22,19 +22,19 @@ struct OwedRun {
 
 struct PassDebt {
   PassDebt();
-  std::int64_t most = 0;      // the passes owed are at most this many
-  std::vector<OwedRun> runs;  // taken once, for kOwedRuns
-  std::vector<char> scratch;  // for reading them again, taken once
+  std::int64_t most = 0;          // the passes deferred are at most this many
+  std::vector<DeferredRun> runs;  // taken once, for kDeferredRuns
+  std::vector<char> scratch;      // for reading them again, taken once
 };
 
-// Whether one more run can be owed.
-bool HasRoom(const PassDebt& debt);
+// Whether one more run can be deferred.
+bool CanDefer(const PassDebt& debt);
 
-// Owes the passes of a run of `records` records, `size` bytes from `offset`
-// in file1; a run that follows the last one owed joins it.
-void Owe(PassDebt& debt, std::int64_t offset, std::int64_t size, std::int64_t records);
+// Defers the passes of a run of `records` records, `size` bytes from
+// `offset` in file1; a run that follows the last one deferred joins it.
+void Defer(PassDebt& debt, std::int64_t offset, std::int64_t size, std::int64_t records);
 
-// The passes owed, counted by reading the runs again from file1 and
+// The passes deferred, counted by reading the runs again from file1 and
 // classifying their lines; each record of a run that cannot be read again
 // whole counts as a pass. The debt is then cleared.
 std::int64_t Settle(PassDebt& debt, io::Io& io);

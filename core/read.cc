@@ -33,7 +33,7 @@ void READ(State& s, std::int32_t unit) {
   TestPair(s, frame);
 }
 
-bool ReadAsREAD(State& s, std::int32_t unit) {
+bool ReadNextLine(State& s, std::int32_t unit) {
   io::RoutineFrame frame(s.io, "READ", 401);
   frame.At(411);
   frame.At(ForUnit(unit, 416, 424));

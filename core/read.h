@@ -18,7 +18,7 @@ void READ(State& s, std::int32_t unit);
 // Reads the next record of `unit` into its line as READ's first statements
 // would, within READ's frame; false at the end of the file, whose flag it
 // leaves to the caller.
-bool ReadAsREAD(State& s, std::int32_t unit);
+bool ReadNextLine(State& s, std::int32_t unit);
 
 // READ's last statements, `frame` being READ's: tests the pair read and
 // has the block listed when the lines agree.

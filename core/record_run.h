@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/state.h"
+
 namespace vellum::core {
 
 struct RecordRun {
@@ -26,7 +28,7 @@ RecordRun MeasureRecordRun(std::string_view records, std::int64_t max_counted);
 // The same run where no count of lines is wanted, the loop limit being out
 // of reach: every whole record before the first one holding a NUL, none of
 // them classified, `counted` left 0.
-RecordRun TakeRecordRun(std::string_view records);
+RecordRun MeasureUncountedRun(std::string_view records);
 
 // Whether the loop limit is out of reach for good: `passes` made, `limit`
 // allowed, and `left1` and `left2` bytes of the files not yet passed (-1
@@ -37,6 +39,11 @@ inline bool LimitOutOfReach(std::int64_t passes, std::int64_t limit, std::int64_
                             std::int64_t left2) {
   return left1 >= 0 && left2 >= 0 && passes + (left1 + 1) / 2 + (left2 + 1) / 2 + 1 < limit;
 }
+
+// Lines both files hold alike would pass one pair a pass without a word:
+// takes them in one step, `pass` passes made, and returns the passes they
+// count.
+std::int32_t PassCommonRun(State& s, std::int32_t pass);
 
 }  // namespace vellum::core
 

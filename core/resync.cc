@@ -81,7 +81,7 @@ class Search {
 
 bool Search::ReadNext(std::int32_t unit, std::int32_t statement, WindowIndex::Key* key) {
   main_.At(statement);
-  if (!ReadAsREAD(s_, unit)) {
+  if (!ReadNextLine(s_, unit)) {
     return false;
   }
   const WindowIndex::Key added = Index(unit);
@@ -125,7 +125,7 @@ void Search::ReadFirstAgain(std::int32_t unit, std::int32_t back_statement,
                             std::int32_t read_statement, bool agrees) {
   main_.At(back_statement);
   LinesRead(unit) = 0;
-  if (io::HoldsLastRecordAsRead(s_.io, unit, LineOf(s_, unit))) {
+  if (io::RereadChangesNothing(s_.io, unit, LineOf(s_, unit))) {
     main_.At(read_statement);
     Index(unit, agrees);
     return;
@@ -147,7 +147,7 @@ void Search::StandAfter(std::int32_t unit, std::int32_t position, bool reload) {
   io::BackspaceRecords(s_.io, unit, read - position + (reload ? 1 : 0));
   if (reload) {
     main_.At(ForUnit(unit, 228, 205));
-    ReadAsREAD(s_, unit);
+    ReadNextLine(s_, unit);
   }
   read = position;
 }
@@ -162,7 +162,7 @@ void Search::Agree(std::int32_t k1, std::int32_t k2, std::int32_t moved, std::in
   StandAfter(other, ForUnit(other, k1, k2), true);
   const std::int32_t line_at = ForUnit(moved, k1, k2);
   const bool in_hand =
-      LinesRead(moved) == line_at && io::HoldsLastRecordAsRead(s_.io, moved, LineOf(s_, moved));
+      LinesRead(moved) == line_at && io::RereadChangesNothing(s_.io, moved, LineOf(s_, moved));
   if (!in_hand) {
     StandAfter(moved, line_at - 1, false);
   }

@@ -67,7 +67,7 @@ struct State {
   std::int32_t ILAST2 = kWindowLast;
   // The windows of the block's lines as far as the search has read them.
   WindowIndex index;
-  PassDebt owed;                            // passes of runs of common lines not yet counted
+  PassDebt debt;                            // passes of runs of common lines not yet counted
   SearchRoutine search_override = nullptr;  // never set by the program
 };
 

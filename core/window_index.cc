@@ -168,7 +168,7 @@ WindowIndex::Key WindowIndex::Add(std::int32_t unit, std::string_view window, bo
   const std::uint64_t hash = Hash(window);
   std::uint32_t number = Find(window, hash, &cell);
   if (number == 0) {
-    // Within the reserved room: entries are added, never reallocated.
+    // Within the capacity reserved: entries are added, never reallocated.
     Entry& added =
         entries_.emplace_back(Entry{{0, 0}, {0, 0}, static_cast<std::uint32_t>(cell), {}});
     std::memcpy(added.window, window.data(), kWindowWidth);

@@ -26,13 +26,13 @@ struct Outcome {
 };
 
 // Runs the comparison.
-Outcome Run(const std::string& file1, const std::string& file2, const vellum::Seams& seams,
+Outcome Run(const std::string& file1, const std::string& file2, const vellum::RunSettings& settings,
             bool blocks = false) {
   vellum::testing::MemoryPlatform platform;
   platform.stdout_takes_blocks = blocks;
   platform.AddFile("f1", file1);
   platform.AddFile("f2", file2);
-  const int status = vellum::RunProgram(platform, {"vellum", "f1", "f2"}, seams);
+  const int status = vellum::RunProgram(platform, {"vellum", "f1", "f2"}, settings);
   return {platform.out, platform.err, status};
 }
 
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Read blocks that straddle the quick read's 64 bytes and a record's 301,
   // and searches both shallow and deeper than where the search starts
   // fetching ahead (64 lines).
-  vellum::Seams fast;
+  vellum::RunSettings fast;
   const auto draw = static_cast<std::int32_t>(size % 97);
   switch (size / 97 % 4) {
     case 0:
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fast.limits.search_cycles = size % 3 == 0 ? 33 + draw % 16 : 1 + draw % 5;
   // A small pass limit for two inputs in five, so that runs of common
-  // lines are counted in one step, owed and settled, and records passed are
+  // lines are counted in one step, deferred and settled, and records passed are
   // read again; the run then ends at the limit, as the plain run must.
   const bool limited = size % 5 < 2;
   if (limited) {
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  vellum::Seams plain = fast;
+  vellum::RunSettings plain = fast;
   plain.search = vellum::testing::PlainSearch;
   plain.limits.skip_common_runs = false;
   const Outcome reference = Run(file1, file2, plain);

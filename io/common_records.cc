@@ -3,15 +3,24 @@
 
 #include <algorithm>
 
+#include "io/read_block.h"
 #include "io/scan.h"
 
 namespace vellum::io {
 
-std::string_view HeldAlike(const InputUnit& first, const InputUnit& second) {
-  const std::string_view ahead1 = HeldAhead(first);
-  const std::string_view ahead2 = HeldAhead(second);
+std::string_view CommonAhead(const InputUnit& first, const InputUnit& second) {
+  const std::string_view ahead1 = BlockAhead(first);
+  const std::string_view ahead2 = BlockAhead(second);
   return ahead1.substr(
-      0, scan::CommonPrefix(ahead1.data(), ahead2.data(), MostHeldAlike(first, second)));
+      0, scan::CommonPrefix(ahead1.data(), ahead2.data(), CommonAheadLimit(first, second)));
+}
+
+void ReadOnAheadOfBoth(Io& io) {
+  for (InputUnit& input : io.units) {
+    if (!input.eof && KeepsAhead(input)) {
+      ReadOnAhead(input);
+    }
+  }
 }
 
 }  // namespace vellum::io

@@ -16,16 +16,21 @@ namespace vellum::io {
 
 // The longest run of bytes that both units hold from their positions on, up
 // to kAlikeAtOnce of them. The bytes are unit 1's.
-std::string_view HeldAlike(const InputUnit& first, const InputUnit& second);
+std::string_view CommonAhead(const InputUnit& first, const InputUnit& second);
 
-// The most bytes HeldAlike looks at, and so the most records PassHeldAlike
+// The most bytes CommonAhead looks at, and so the most records PassCommonRecords
 // can pass now.
-inline std::size_t MostHeldAlike(const InputUnit& first, const InputUnit& second) {
-  return std::min({HeldAhead(first).size(), HeldAhead(second).size(), kAlikeAtOnce});
+inline std::size_t CommonAheadLimit(const InputUnit& first, const InputUnit& second) {
+  return std::min({BlockAhead(first).size(), BlockAhead(second).size(), kAlikeAtOnce});
 }
-inline std::size_t MostHeldAlike(Io& io) {
-  return MostHeldAlike(UnitOf(io, kUnit1), UnitOf(io, kUnit2));
+inline std::size_t CommonAheadLimit(Io& io) {
+  return CommonAheadLimit(UnitOf(io, kUnit1), UnitOf(io, kUnit2));
 }
+
+// Before the next part of a run of common records: each unit that keeps
+// few bytes past its position reads on, so that the next part is not cut
+// short at its block's end.
+void ReadOnAheadOfBoth(Io& io);
 
 // Passes both units over a run of whole records at the start of the bytes
 // both hold alike: `measure(alike)` returns the run, whose `size` is the
@@ -34,7 +39,7 @@ inline std::size_t MostHeldAlike(Io& io) {
 // Returns the run passed; an empty one when either unit has met its end of
 // file.
 template <typename Measure>
-auto PassHeldAlike(Io& io, std::span<char> line1, std::span<char> line2, Measure&& measure)
+auto PassCommonRecords(Io& io, std::span<char> line1, std::span<char> line2, Measure&& measure)
     -> decltype(measure(std::string_view())) {
   using Run = decltype(measure(std::string_view()));
   InputUnit& first = UnitOf(io, kUnit1);
@@ -42,9 +47,9 @@ auto PassHeldAlike(Io& io, std::span<char> line1, std::span<char> line2, Measure
   if (first.eof || second.eof) {
     return Run{};
   }
-  const Run run = measure(HeldAlike(first, second));
+  const Run run = measure(CommonAhead(first, second));
   if (run.size > 0) {
-    PassRecordsHeldAlike(io, run.size, run.last, line1, line2);
+    AdvanceBothOver(io, run.size, run.last, line1, line2);
   }
   return run;
 }

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "io/output_origins.h"
+#include "io/output_notes.h"
 #include "io/termination.h"
 
 namespace vellum::io {
@@ -78,12 +78,12 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
         return failed;
       }
     }
-    if (!NoteOrigin(io, given)) {
+    if (!AddNote(io, given)) {
       // The notes are full: the bytes they cover go out first.
       if (std::optional<WriteFailure> failed = DrainStdout(io)) {
         return failed;
       }
-      NoteOrigin(io, given);
+      AddNote(io, given);
     }
     const std::size_t n = std::min(bytes.size(), console.buffer.Size() - console.fill);
     std::memcpy(console.buffer.Data() + console.fill, bytes.data(), n);
@@ -97,7 +97,7 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
 // from now on are made. Out of line, so that RoomForRecord stays light.
 [[gnu::noinline]] void NoteAfterWritingOut(Io& io) {
   FlushStdout(io);
-  NoteOrigin(io, nullptr);
+  AddNote(io, nullptr);
 }
 
 // The room left in the output buffer for a record made now, after noting
@@ -108,7 +108,7 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
   if (!console.takes_blocks) {
     return 0;
   }
-  if (!NoteOrigin(io, nullptr)) {
+  if (!AddNote(io, nullptr)) {
     NoteAfterWritingOut(io);
   }
   return console.buffer.Size() - console.fill;
@@ -128,7 +128,7 @@ std::optional<WriteFailure> DrainStdout(Io& io) {
       failed = WriteFailure{FailureOf(result.status), MadeBy(io, result.written)};
     }
   }
-  ForgetOrigins(console);
+  ForgetNotes(console);
   return failed;
 }
 

@@ -18,7 +18,7 @@
 
 #include "io/ending.h"
 #include "io/io_constants.h"
-#include "io/platform.h"
+#include "io/platform/platform.h"
 
 namespace vellum::io {
 
@@ -50,10 +50,14 @@ struct RecentRecords {
   bool last_read = false;  // the last one recalled is the last one read
 };
 
-// An input unit: one open file read through one fixed read buffer. The
-// unit's position in the file is end_offset - fill + pos.
+// An input unit: one open file read through one fixed read buffer, which
+// holds `fill` bytes of the file from BlockStart on. The unit's position in
+// the file is BlockStart + pos. The file is read `block` bytes at a time;
+// the buffer has room for an eighth of a block more, the bytes a unit may
+// keep ahead of its position as it reads on (io/read_block).
 struct InputUnit {
-  explicit InputUnit(std::int32_t read_block) : buffer(static_cast<std::size_t>(read_block)) {}
+  explicit InputUnit(std::int32_t read_block)
+      : block(read_block), buffer(static_cast<std::size_t>(read_block + read_block / 8)) {}
 
   bool open = false;
   std::string name;  // the name as opened
@@ -62,18 +66,22 @@ struct InputUnit {
   // The identity of the file opened; none for a device word, which opens
   // no file.
   std::optional<FileIdentity> identity;
-  ByteBuffer buffer;      // the read buffer, of the run's read block
-  std::int32_t fill = 0;          // valid bytes held
-  std::int32_t pos = 0;           // next byte to take
-  std::int64_t end_offset = 0;    // file offset just after the bytes held
-  std::int64_t size = -1;         // the file's size when rewound; -1 unknown
-  bool eof = false;               // set when a read found no record left
+  std::int32_t block;
+  ByteBuffer buffer;
+  std::int32_t fill = 0;        // valid bytes held
+  std::int32_t pos = 0;         // next byte to take
+  std::int64_t end_offset = 0;  // file offset just after the bytes held
+  std::int64_t size = -1;       // the file's size when rewound; -1 unknown
+  bool eof = false;             // set when a read found no record left
   // The line the last record was read into, and how many data bytes it
   // got: past them the line is blank, so only that much needs blanking again.
   const char* last_line = nullptr;
   std::size_t last_length = 0;
   RecentRecords recent;
 };
+
+// The offset in its file of the first byte the unit's read buffer holds.
+inline std::int64_t BlockStart(const InputUnit& input) { return input.end_offset - input.fill; }
 
 // Naming's state (io/open, io/name_prompt): the command-line arguments and
 // what standard input has given.
@@ -85,11 +93,12 @@ struct Naming {
 
 // Where bytes waiting in the output buffer were made: from `start` on, by
 // the routines of the console's trace number `trace`, the innermost of them
-// at `statement`.
-struct OutputOrigin {
-  std::size_t start = 0;
-  std::int32_t statement = 0;
-  std::uint32_t trace = 0;
+// at `statement`. Left uninitialised until written, so that the notes
+// taken at the start stay untouched until used.
+struct OutputNote {
+  std::size_t start;
+  std::int32_t statement;
+  std::uint32_t trace;
 };
 
 // The console unit's state (io/console).
@@ -97,8 +106,8 @@ struct Console {
   explicit Console(bool takes_blocks_in)
       : takes_blocks(takes_blocks_in), buffer(takes_blocks_in ? kOutputBufferSize : 0) {
     if (takes_blocks) {
-      origins.reserve(kOutputOrigins);
-      traces.reserve(kOutputOrigins);
+      notes = std::make_unique_for_overwrite<OutputNote[]>(kOutputNotes);
+      traces.reserve(kOutputTraces);
     }
   }
 
@@ -109,25 +118,22 @@ struct Console {
   std::size_t fill = 0;
   bool line_end_owed = false;  // the last console record still lacks its line end
   std::uint64_t written = 0;   // bytes standard output has taken
-  // Where the buffered bytes were made (io/output_origins): the first
-  // `origin_count` notes and `trace_count` traces are in use, each trace
-  // holding only its routines' frames. Both are made as they are first
-  // needed, within the room reserved, and then used again. The last note's
-  // trace is known by the frame it was made in (and whether that was pushed
-  // anew) or by the trace it was given.
-  std::vector<OutputOrigin> origins;
-  std::size_t origin_count = 0;
+  // Where the buffered bytes were made (io/output_notes): the first
+  // `note_count` notes and `trace_count` traces are in use. Traces are made
+  // as they are first needed, within the capacity reserved, and then used
+  // again. `last_stamp` is the stamp of the frame whose routines the last
+  // trace holds; 0 when none does.
+  std::unique_ptr<OutputNote[]> notes;
+  std::size_t note_count = 0;
   std::vector<Trace> traces;
   std::size_t trace_count = 0;
-  const Trace* origin_given = nullptr;
-  const Frame* origin_frame = nullptr;  // null when the last trace was given
-  std::uint64_t origin_pushes = 0;
+  std::uint64_t last_stamp = 0;
 };
 
 // The state of the run's end (io/termination).
 struct Termination {
   Frame* frames = nullptr;   // innermost active routine frame
-  std::uint64_t pushes = 0;  // frames pushed so far
+  std::uint64_t pushes = 0;  // frames pushed so far, the last one's stamp
   Ending ending;             // how the run ended, once it has
 };
 
@@ -149,12 +155,13 @@ inline Io::Io(Platform& platform_in, std::vector<std::string> args, std::int32_t
       naming{std::move(args)},
       units{InputUnit(read_block), InputUnit(read_block)},
       console(platform_in.StdoutTakesBlocks()) {
-  // Room for the longest name in every place a name is kept, in UTF-8.
-  const std::size_t name_room = kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);
+  // Capacity for the longest name in every place a name is kept, in UTF-8.
+  const std::size_t name_capacity =
+      kUtf8BytesPerUnit * platform.NameLimit(NameSource::kPipedAnswer);
   for (InputUnit& input : units) {
-    input.name.reserve(name_room);
+    input.name.reserve(name_capacity);
   }
-  termination.ending.name.reserve(name_room);
+  termination.ending.name.reserve(name_capacity);
 }
 
 // Input unit `unit`, kUnit1 or kUnit2.

@@ -29,10 +29,12 @@ inline constexpr std::size_t kAlikeAtOnce = std::size_t{64} * 1024;
 inline constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
 // The output buffer is written out early once the bytes it holds were made
-// at this many places (routine and statement), each of which a failed write
-// may have to name. A buffer full of the listing's records was made at fewer,
-// so the listing goes out in whole blocks.
-inline constexpr std::size_t kOutputOrigins = 2048;
+// at kOutputNotes places (routine and statement), each of which a failed
+// write may have to name, or by kOutputTraces calls of routines. A buffer
+// full of the listing's records was made at fewer places and by fewer
+// calls (one a block listed), so the listing goes out in whole blocks.
+inline constexpr std::size_t kOutputNotes = 2048;
+inline constexpr std::size_t kOutputTraces = 512;
 
 // A name counted in the platform's units takes at most this many bytes in
 // UTF-8.

@@ -31,7 +31,7 @@ std::int64_t ReadRecordsAgain(Io& io, std::int32_t unit, std::int64_t offset, st
     if (bytes.empty()) {
       return records;
     }
-    const TakenRecords taken = TakeWholeRecords(bytes, width, [&](std::string_view data) {
+    const WholeRecords taken = ScanWholeRecords(bytes, width, [&](std::string_view data) {
       take(context, data);
       ++records;
       return true;
@@ -41,7 +41,7 @@ std::int64_t ReadRecordsAgain(Io& io, std::int32_t unit, std::int64_t offset, st
       continue;
     }
     // A record longer than the block, which holds more than its data.
-    const std::size_t length = std::min(bytes.find('\r'), width);
+    const std::size_t length = SplitRecord(bytes, bytes.find('\r'), width).data.size();
     std::memcpy(long_data.data(), bytes.data(), length);
     offset += static_cast<std::int64_t>(bytes.size());
     for (;;) {

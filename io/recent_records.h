@@ -38,14 +38,14 @@ inline std::int64_t RecalledBegin(const InputUnit& input, std::int64_t position,
   }
   const std::int64_t begin =
       recent.begins[(recent.next - static_cast<std::uint32_t>(back)) % kRecalledRecords];
-  return begin >= input.end_offset - input.fill ? begin : -1;
+  return begin >= BlockStart(input) ? begin : -1;
 }
 
 // Moves the unit back over its last `back` records to `begin`, where the
 // first of them begins, as RecalledBegin gave it.
 inline void MoveBackRecalled(InputUnit& input, std::int64_t begin, std::int64_t back) {
   RecentRecords& recent = input.recent;
-  input.pos = static_cast<std::int32_t>(begin - (input.end_offset - input.fill));
+  input.pos = static_cast<std::int32_t>(begin - BlockStart(input));
   recent.next -= static_cast<std::uint32_t>(back);
   recent.count -= static_cast<std::uint32_t>(back);
   recent.end = begin;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "io/held_bytes.h"
+#include "io/read_block.h"
 #include "io/recent_records.h"
 #include "io/scan.h"
 
@@ -16,11 +16,9 @@ namespace {
 
 // Holds the bytes that follow those held. Returns false when the file has
 // no more.
-bool Refill(Io& io, InputUnit& input) { return HoldFrom(io, input, input.end_offset); }
+bool Refill(Io& io, InputUnit& input) { return ReadBlockFrom(io, input, input.end_offset); }
 
-// The record format in one place. A record is the bytes up to and including
-// the next LF, or up to the end of the file; its data are its bytes before
-// the first CR or LF, of which a line keeps at most its width.
+// A record held whole, its data all kept in the line.
 struct WholeRecord {
   std::size_t data = 0;  // data bytes, all kept
   std::size_t size = 0;  // bytes of the whole record, its ending included
@@ -30,18 +28,16 @@ struct WholeRecord {
 // bytes at `begin`, when they hold it whole, ended by LF or CR LF, with no
 // more data than `width`. Any other record (a lone CR, a CR whose LF is not
 // held, a longer line) is read the general way.
-std::optional<WholeRecord> HeldWhole(const char* begin, std::size_t held, std::size_t stop,
-                                     std::size_t width) {
+std::optional<WholeRecord> WholeRecordAt(const char* begin, std::size_t held, std::size_t stop,
+                                         std::size_t width) {
   if (stop > width) {
     return std::nullopt;
   }
-  if (begin[stop] == '\n') {
-    return WholeRecord{stop, stop + 1};
+  const RecordParts parts = SplitRecord({begin, held}, stop, width);
+  if (parts.end == 0) {
+    return std::nullopt;
   }
-  if (stop + 1 < held && begin[stop + 1] == '\n') {
-    return WholeRecord{stop, stop + 2};
-  }
-  return std::nullopt;
+  return WholeRecord{parts.data.size(), parts.end};
 }
 
 // Blanks `line` after its first `count` data bytes, as far as the unit's
@@ -62,7 +58,7 @@ void BlankAfter(InputUnit& input, std::span<char> line, std::size_t count) {
 // false, having changed nothing, for any other record. The read buffer must
 // have kMaskBytes from the position on; past the bytes held they are not
 // looked at.
-bool TakeShortRecord(InputUnit& input, std::span<char> line) {
+bool ReadShortRecord(InputUnit& input, std::span<char> line) {
   const auto pos = static_cast<std::size_t>(input.pos);
   if (input.buffer.Size() - pos < scan::kMaskBytes || line.size() < scan::kMaskBytes) {
     return false;
@@ -77,7 +73,7 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
     return false;
   }
   const std::optional<WholeRecord> record =
-      HeldWhole(begin, held, static_cast<std::size_t>(std::countr_zero(ends)), line.size());
+      WholeRecordAt(begin, held, static_cast<std::size_t>(std::countr_zero(ends)), line.size());
   if (!record) {
     return false;
   }
@@ -105,7 +101,7 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
     const auto held = static_cast<std::size_t>(input.fill - input.pos);
     if (const char* stop = scan::FindLineEnd(begin, std::min(held, line.size() + 1))) {
       if (const std::optional<WholeRecord> record =
-              HeldWhole(begin, held, static_cast<std::size_t>(stop - begin), line.size())) {
+              WholeRecordAt(begin, held, static_cast<std::size_t>(stop - begin), line.size())) {
         std::memcpy(line.data(), begin, record->data);
         BlankAfter(input, line, record->data);
         input.pos += static_cast<std::int32_t>(record->size);
@@ -173,8 +169,8 @@ bool TakeShortRecord(InputUnit& input, std::span<char> line) {
 
 }  // namespace
 
-void PassRecordsHeldAlike(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
-                          std::span<char> line2) {
+void AdvanceBothOver(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
+                     std::span<char> line2) {
   for (const std::int32_t unit : {kUnit1, kUnit2}) {
     InputUnit& input = UnitOf(io, unit);
     const std::span<char> line = unit == kUnit1 ? line1 : line2;
@@ -190,14 +186,14 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line) {
     return false;
   }
   const std::int64_t begin = Position(io, unit);
-  const bool read = TakeShortRecord(input, line) || ReadAnyRecord(io, input, line);
+  const bool read = ReadShortRecord(input, line) || ReadAnyRecord(io, input, line);
   if (read) {
     Recall(input.recent, begin, Position(io, unit));
   }
   return read;
 }
 
-bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line) {
+bool RereadChangesNothing(Io& io, std::int32_t unit, std::span<const char> line) {
   InputUnit& input = UnitOf(io, unit);
   const std::int64_t begin = RecalledBegin(input, Position(io, unit), 1);
   if (input.eof || begin < 0 || !input.recent.last_read) {
@@ -207,7 +203,7 @@ bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line
   // and reading again finds the same record; the line holds its data
   // unless they were changed since.
   return input.last_line == line.data() &&
-         std::memcmp(line.data(), input.buffer.Data() + (begin - (input.end_offset - input.fill)),
+         std::memcmp(line.data(), input.buffer.Data() + (begin - BlockStart(input)),
                      std::min(input.last_length, line.size())) == 0;
 }
 
@@ -219,8 +215,8 @@ namespace {
 // earlier blocks as needed. Kept out of line, so that moving back within
 // the bytes held stays light.
 [[gnu::noinline]] void BackspaceThroughBlocks(Io& io, InputUnit& input, std::int64_t count) {
-  std::int64_t held_start = input.end_offset - input.fill;  // file offset of held[0]
-  if (held_start + input.pos == 0) {
+  std::int64_t block_start = BlockStart(input);
+  if (block_start + input.pos == 0) {
     return;
   }
   // Each move passes over the byte that ended the record last read and goes
@@ -238,14 +234,14 @@ namespace {
       input.pos = static_cast<std::int32_t>(lf - base) + 1;
       return;
     }
-    if (held_start == 0) {
+    if (block_start == 0) {
       input.pos = 0;
       return;
     }
     // The records began before the bytes held: hold those that end where
     // they begin.
-    scan_end = HoldBefore(io, input, held_start);
-    held_start = input.end_offset - input.fill;
+    scan_end = ReadBlockBefore(io, input, block_start);
+    block_start = BlockStart(input);
   }
 }
 

@@ -1,9 +1,9 @@
 // Line input records. A record is the bytes of a file up to and including
 // the next LF, or up to the end of the file when no LF follows; its data are
 // its bytes before the first CR or LF. Each unit holds its file's bytes in
-// one fixed read buffer (io/held_bytes): no memory is taken per record, and moving back holds earlier bytes of the file again
-// instead of remembering lines. Over its last few records read, still held,
-// a unit moves back straight to where they begin.
+// one fixed read buffer (io/read_block): no memory is taken per record, and moving back holds
+// earlier bytes of the file again instead of remembering lines. Over its last few records read,
+// still held, a unit moves back straight to where they begin.
 #ifndef VELLUM_IO_RECORDS_H_
 #define VELLUM_IO_RECORDS_H_
 
@@ -13,11 +13,31 @@
 #include <span>
 #include <string_view>
 
-#include "io/held_bytes.h"
 #include "io/io.h"
+#include "io/read_block.h"
 #include "io/scan.h"
 
 namespace vellum::io {
+
+// The record rule, stated once. A record is the bytes up to and including
+// the next LF, or up to the end of the file; its data are its bytes before
+// its first CR or LF, of which a line of `width` bytes keeps the first
+// `width`. `record` holds a record's first bytes and `stop` is the place of
+// its first CR or LF (npos, or past the bytes, when they hold none). Every
+// reader splits records here.
+struct RecordParts {
+  std::string_view data;  // what a line keeps of the data
+  std::size_t end = 0;    // past its ending, LF or CR LF at `stop`; 0 when not held so
+};
+inline RecordParts SplitRecord(std::string_view record, std::size_t stop, std::size_t width) {
+  RecordParts parts{record.substr(0, std::min(stop, width)), 0};
+  if (stop < record.size() && record[stop] == '\n') {
+    parts.end = stop + 1;
+  } else if (stop + 1 < record.size() && record[stop + 1] == '\n') {
+    parts.end = stop + 2;
+  }
+  return parts;
+}
 
 // Reads the next record of unit `unit` into `line`: at most line.size() data
 // bytes, unchanged, then blanks to the end of `line`; the rest of a longer
@@ -33,7 +53,7 @@ bool READ_RECORD(Io& io, std::int32_t unit, std::span<char> line);
 // file: the unit stands just past that record, recalls where it begins and
 // holds it whole, and `line`, the line it was read into, holds its data
 // unchanged. A caller may then skip the two.
-bool HoldsLastRecordAsRead(Io& io, std::int32_t unit, std::span<const char> line);
+bool RereadChangesNothing(Io& io, std::int32_t unit, std::span<const char> line);
 
 // How much of `line` may hold other bytes than blanks: the data length of
 // the last record unit `unit` read into it, or all of it when the unit did
@@ -46,7 +66,7 @@ inline std::size_t FilledLength(Io& io, std::int32_t unit, std::span<const char>
 // The offset in its file of the next byte unit `unit` takes.
 inline std::int64_t Position(Io& io, std::int32_t unit) {
   const InputUnit& input = UnitOf(io, unit);
-  return input.end_offset - input.fill + input.pos;
+  return BlockStart(input) + input.pos;
 }
 
 // How many bytes of its file unit `unit` has not yet passed, as far as the
@@ -66,7 +86,7 @@ inline std::int64_t CountRecords(std::string_view whole_records) {
 
 // The bytes a unit holds beyond its position: its next records, as far as
 // they are held. Valid until the unit is read or moved.
-inline std::string_view HeldAhead(const InputUnit& input) {
+inline std::string_view BlockAhead(const InputUnit& input) {
   return {input.buffer.Data() + input.pos, static_cast<std::size_t>(input.fill - input.pos)};
 }
 
@@ -74,7 +94,7 @@ inline std::string_view HeldAhead(const InputUnit& input) {
 // for reading them; `look` must not keep them.
 template <typename Look>
 void LookAhead(Io& io, std::int32_t unit, Look&& look) {
-  look(HeldAhead(UnitOf(io, unit)));
+  look(BlockAhead(UnitOf(io, unit)));
 }
 
 // The whole records at the start of `bytes`, each ended by its LF, taken
@@ -82,13 +102,13 @@ void LookAhead(Io& io, std::int32_t unit, Look&& look) {
 // puts in a line of `width` bytes, the record's bytes before its first CR
 // or LF, at most `width` of them. Returns how many bytes the records taken
 // fill and the last one's data (a view into `bytes`).
-struct TakenRecords {
+struct WholeRecords {
   std::size_t size = 0;
   std::string_view last;
 };
 template <typename Take>
-TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& take) {
-  TakenRecords taken;
+WholeRecords ScanWholeRecords(std::string_view bytes, std::size_t width, Take&& take) {
+  WholeRecords taken;
   const char* base = bytes.data();
   std::size_t start = 0;                          // of the next record
   std::size_t data_end = std::string_view::npos;  // its first CR or LF, once met
@@ -98,7 +118,8 @@ TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& 
     if (base[at] != '\n') {
       return true;
     }
-    const std::string_view data(base + start, std::min(data_end - start, width));
+    const std::string_view data =
+        SplitRecord({base + start, at + 1 - start}, data_end - start, width).data;
     if (!take(data)) {
       return false;
     }
@@ -124,8 +145,8 @@ TakenRecords TakeWholeRecords(std::string_view bytes, std::size_t width, Take&& 
 }
 
 // All the whole records at the start of `bytes`, found without looking at
-// each one: what TakeWholeRecords gives when `take` takes every record.
-inline TakenRecords AllWholeRecords(std::string_view bytes, std::size_t width) {
+// each one: what ScanWholeRecords gives when `take` takes every record.
+inline WholeRecords AllWholeRecords(std::string_view bytes, std::size_t width) {
   const char* begin = bytes.data();
   std::int64_t wanted = 1;
   const char* lf = scan::FindNthLastLf(begin, begin + bytes.size(), &wanted);
@@ -135,16 +156,16 @@ inline TakenRecords AllWholeRecords(std::string_view bytes, std::size_t width) {
   wanted = 1;
   const char* before = scan::FindNthLastLf(begin, lf, &wanted);
   const char* start = before == nullptr ? begin : before + 1;
-  const std::string_view record(start, static_cast<std::size_t>(lf - start));
+  const std::string_view record(start, static_cast<std::size_t>(lf - start) + 1);
   return {static_cast<std::size_t>(lf - begin) + 1,
-          record.substr(0, std::min(record.find('\r'), width))};
+          SplitRecord(record, std::min(record.find('\r'), record.size() - 1), width).data};
 }
 
 // Moves both units over the first `size` bytes they hold, whole records
 // both hold alike, leaving `last`, the data of the last record passed, in
 // `line1` and `line2` as reading that record would have left it.
-void PassRecordsHeldAlike(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
-                          std::span<char> line2);
+void AdvanceBothOver(Io& io, std::size_t size, std::string_view last, std::span<char> line1,
+                     std::span<char> line2);
 
 // Moves unit `unit` back one record, so that the next READ_RECORD returns the
 // record last read again. When the end-of-file flag is set it only clears

@@ -20,14 +20,16 @@ namespace vellum::io {
 struct RunEnd {};
 
 // One active routine of the core, linked to its caller's frame. The
-// routine's name is empty for the main program.
+// routine's name is empty for the main program. Each frame pushed gets a
+// stamp of its own, never 0.
 struct Frame {
   Frame* link = nullptr;
   FrameRecord record;
+  std::uint64_t stamp = 0;
 };
 
 inline void PUSH_FRAME(Io& io, Frame& frame) {
-  ++io.termination.pushes;
+  frame.stamp = ++io.termination.pushes;
   frame.link = io.termination.frames;
   io.termination.frames = &frame;
 }
@@ -43,7 +45,7 @@ inline void POP_FRAME(Io& io) {
 class RoutineFrame {
  public:
   RoutineFrame(Io& io, std::string_view routine, std::int32_t statement)
-      : io_(io), frame_{nullptr, {kSourceUnit, routine, statement}} {
+      : io_(io), frame_{nullptr, {kSourceUnit, routine, statement}, 0} {
     PUSH_FRAME(io_, frame_);
   }
   ~RoutineFrame() {

@@ -180,7 +180,7 @@ TEST(RecordRun, TakesWhatReadingAndClassifyingEachRecordWouldTake) {
     EXPECT_EQ(got.last, expected.last) << "records '" << records << "'";
     // Taking every record without measuring finds the same end.
     const core::RecordRun whole = core::MeasureRecordRun(records, INT64_MAX);
-    const core::RecordRun taken = core::TakeRecordRun(records);
+    const core::RecordRun taken = core::MeasureUncountedRun(records);
     EXPECT_EQ(taken.size, whole.size) << "records '" << records << "'";
     EXPECT_EQ(taken.last, whole.last) << "records '" << records << "'";
   }

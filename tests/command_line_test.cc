@@ -1,5 +1,5 @@
 // The splitting of Windows command lines, against a table of cases.
-#include "io/command_line.h"
+#include "io/platform/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -21,13 +21,13 @@ using testing::Outcome;
 
 // Runs the pair with standard output written record by record, or in
 // blocks when `blocks`.
-Outcome RunPair(const MemoryFileSetup& file1, const MemoryFileSetup& file2, const Seams& seams,
-                bool blocks = false) {
+Outcome RunPair(const MemoryFileSetup& file1, const MemoryFileSetup& file2,
+                const RunSettings& settings, bool blocks = false) {
   MemoryPlatform platform;
   platform.stdout_takes_blocks = blocks;
   platform.AddFile("f1", file1);
   platform.AddFile("f2", file2);
-  return testing::RunWith(platform, seams);
+  return testing::RunWith(platform, settings);
 }
 
 // Lines from a small alphabet, so that agreements happen at every depth and
@@ -135,7 +135,7 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
       file1 = LineMaker::Distinct('a', 60 + maker.Pick(80), file1);
       file2 = LineMaker::Distinct('b', 60 + maker.Pick(80), file2);
     }
-    Seams fast;
+    RunSettings fast;
     // Blocks that straddle the quick read's 64 bytes and a record's 301.
     constexpr std::int32_t kBlockBases[] = {1, 56, 292, 4096};
     fast.read_block = kBlockBases[maker.Pick(4)] + static_cast<std::int32_t>(maker.Pick(17));
@@ -150,7 +150,7 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
       const auto bound = static_cast<std::uint32_t>((file1.size() + file2.size()) / 2 + 2);
       fast.limits.passes = 1 + static_cast<std::int32_t>(maker.Pick(bound));
     }
-    Seams plain = fast;
+    RunSettings plain = fast;
     plain.search = testing::PlainSearch;
     plain.limits.skip_common_runs = false;
     // Reads of one file fail from some offset on in a third of the trials,

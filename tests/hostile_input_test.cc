@@ -44,9 +44,9 @@ TEST(ChangingFile, ShrinkingOrGrowingWhileComparedEndsCleanly) {
         setup.change = changes[change];
         platform.AddFile("f1", second ? FileBytes(file1) : setup);
         platform.AddFile("f2", second ? setup : FileBytes(file2));
-        Seams seams;
-        seams.read_block = 256;
-        const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
+        RunSettings settings;
+        settings.read_block = 256;
+        const int status = RunProgram(platform, {"vellum", "f1", "f2"}, settings);
         EXPECT_EQ(status, 0) << "change " << change << " after " << after << " reads";
         EXPECT_EQ(platform.err, "");
         EXPECT_NE(platform.out.find("Stop - Program terminated.\r\n"), std::string::npos);

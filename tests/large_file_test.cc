@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/run.h"
-#include "io/platform.h"
+#include "io/platform/platform.h"
 #include "tests/whole_runs.h"
 
 namespace vellum::testing {

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "io/platform.h"
+#include "io/platform/platform.h"
 
 namespace vellum::testing {
 

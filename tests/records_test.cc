@@ -73,11 +73,11 @@ class RecordReader {
     }
     return any;
   }
-  bool HoldsLast() { return HoldsLastRecordAsRead(io_, 1, line_); }
+  bool HoldsLast() { return RereadChangesNothing(io_, 1, line_); }
   // The same asked of a line holding the same bytes that was not read into.
   bool HoldsLastInACopy() {
     const Line copy = line_;
-    return HoldsLastRecordAsRead(io_, 1, copy);
+    return RereadChangesNothing(io_, 1, copy);
   }
   void Back() { BACKSPACE_INPUT(io_, 1); }
   void Back(std::int64_t count) { BackspaceRecords(io_, 1, count); }

@@ -73,7 +73,7 @@ TEST(Limits, SearchLimitListsThePassedOverLinesAndReadsOnFromThere) {
       "\r\nBEFORE THE OTHER.\r\n\r\n\r\nS\r\nT\r\nP\r\n" +
       sep + "\r\nP\r\n" + kRule + "\r\n" + kStop + "\r\n";
   EXPECT_EQ(RunFiles("X\nS\nT\nP\n", "Y\nQ\nR\nP\n", Blocks1024(limits)).out, expected);
-  Seams plain;
+  RunSettings plain;
   plain.limits = limits;
   plain.search = testing::PlainSearch;
   MemoryPlatform platform;

@@ -121,8 +121,8 @@ TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
       "vellum(227) in main program", "vellum(260) in main program", "vellum(269) in main program",
       "vellum(450) in PRINT",        "vellum(452) in PRINT",        "vellum(485) in PRINT",
       "vellum(487) in PRINT"};
-  Seams seams;
-  seams.read_block = 8;
+  RunSettings settings;
+  settings.read_block = 8;
   std::set<std::string> met;
   for (const int unit : {1, 2}) {
     for (std::size_t round = 0; round < 200 * pairs.size(); ++round) {
@@ -132,7 +132,7 @@ TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
       const auto nth = static_cast<std::int64_t>(round / pairs.size());
       platform.AddFile("f1", unit == 1 ? FailingAfterReads(file1, nth) : FileBytes(file1));
       platform.AddFile("f2", unit == 2 ? FailingAfterReads(file2, nth) : FileBytes(file2));
-      const Outcome outcome = RunWith(platform, seams);
+      const Outcome outcome = RunWith(platform, settings);
       if (outcome.err.find("BACKSPACE") != std::string::npos) {
         const std::string where = InnermostOf(outcome.err);
         EXPECT_NE(std::find(moving_back.begin(), moving_back.end(), where), moving_back.end())
@@ -164,8 +164,8 @@ TEST(FailureReport, EveryPlaceThatReadsIsNamedByItsFailure) {
        {"vellum(133) in main program", "vellum(272) in main program", "vellum(424) in READ",
         "vellum(498) in PRINT"}},
   };
-  Seams seams;
-  seams.read_block = 1;
+  RunSettings settings;
+  settings.read_block = 1;
   for (const auto& [unit, expected] : places) {
     std::set<std::string> met;
     for (const auto& [bytes1, bytes2] : pairs) {
@@ -173,7 +173,7 @@ TEST(FailureReport, EveryPlaceThatReadsIsNamedByItsFailure) {
         MemoryPlatform platform;
         platform.AddFile("f1", unit == 1 ? FailingAfterReads(bytes1, nth) : FileBytes(bytes1));
         platform.AddFile("f2", unit == 2 ? FailingAfterReads(bytes2, nth) : FileBytes(bytes2));
-        const Outcome outcome = RunWith(platform, seams);
+        const Outcome outcome = RunWith(platform, settings);
         if (outcome.err.find("F6500: READ(") != std::string::npos) {
           met.insert(InnermostOf(outcome.err));
         }
@@ -296,11 +296,11 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
   for (const Run& run : runs) {
     core::Limits limits;
     limits.passes = run.passes;
-    const Seams seams = Blocks1024(limits);
+    const RunSettings settings = Blocks1024(limits);
     MemoryPlatform whole;
     whole.AddFile("f1", run.file1);
     whole.AddFile("f2", run.file2);
-    const Outcome complete = RunWith(whole, seams);
+    const Outcome complete = RunWith(whole, settings);
     ASSERT_EQ(complete.status, 0);
     for (const std::int64_t read_fault : {std::int64_t{-1}, std::int64_t{3}}) {
       if (read_fault >= 0 && &run != &runs.front()) {
@@ -316,7 +316,7 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
           MemoryFileSetup setup = FileBytes(run.file2);
           setup.fail_after_reads = read_fault;
           platform.AddFile("f2", setup);
-          outcomes.push_back(RunWith(platform, seams));
+          outcomes.push_back(RunWith(platform, settings));
         }
         EXPECT_EQ(outcomes[1], outcomes[0]) << "cut at " << room << ", read fault " << read_fault;
         EXPECT_EQ(outcomes[0].status, 1);

@@ -100,28 +100,28 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
-// Seams with reads of 1024 bytes, the block size the fault cases count in.
-inline Seams Blocks1024(core::Limits limits = {}, core::SearchRoutine search = nullptr) {
-  Seams seams;
-  seams.limits = limits;
-  seams.read_block = 1024;
-  seams.search = search;
-  return seams;
+// RunSettings with reads of 1024 bytes, the block size the fault cases count in.
+inline RunSettings Blocks1024(core::Limits limits = {}, core::SearchRoutine search = nullptr) {
+  RunSettings settings;
+  settings.limits = limits;
+  settings.read_block = 1024;
+  settings.search = search;
+  return settings;
 }
 
-// Runs `vellum f1 f2` on `platform` with `seams`.
-inline Outcome RunWith(MemoryPlatform& platform, const Seams& seams = {}) {
-  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, seams);
+// Runs `vellum f1 f2` on `platform` with `settings`.
+inline Outcome RunWith(MemoryPlatform& platform, const RunSettings& settings = {}) {
+  const int status = RunProgram(platform, {"vellum", "f1", "f2"}, settings);
   return {platform.out, platform.err, status};
 }
 
 // Runs `vellum f1 f2` on two files holding `file1` and `file2`.
 inline Outcome RunFiles(const std::string& file1, const std::string& file2,
-                        const Seams& seams = {}) {
+                        const RunSettings& settings = {}) {
   MemoryPlatform platform;
   platform.AddFile("f1", file1);
   platform.AddFile("f2", file2);
-  return RunWith(platform, seams);
+  return RunWith(platform, settings);
 }
 
 // A whole comparison and the console lines it must list.

@@ -2,8 +2,8 @@
 // on the POSIX or the Win32 implementation; tests put an in-memory one behind
 // the same interface so that whole runs, faults included, can be checked
 // in-process.
-#ifndef VELLUM_IO_PLATFORM_H_
-#define VELLUM_IO_PLATFORM_H_
+#ifndef VELLUM_IO_PLATFORM_PLATFORM_H_
+#define VELLUM_IO_PLATFORM_PLATFORM_H_
 
 #include <cstdint>
 #include <memory>
@@ -94,7 +94,7 @@ class Platform {
   virtual std::int64_t ReadStdin(char* data, std::int64_t size) = 0;
   // One console read of a line typed at a terminal: at most `units` of the
   // console's characters, its line end included, put in `data` as UTF-8
-  // (room for kUtf8BytesPerUnit bytes a character). Returns the bytes put
+  // (kUtf8BytesPerUnit bytes a character at most). Returns the bytes put
   // there, 0 when nothing was typed, -1 when the read fails.
   virtual std::int64_t ReadConsoleLine(char* data, std::size_t units) = 0;
   // Whether standard output may be written in large blocks: anything but a
@@ -122,4 +122,4 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 }  // namespace vellum::io
 
-#endif  // VELLUM_IO_PLATFORM_H_
+#endif  // VELLUM_IO_PLATFORM_PLATFORM_H_

@@ -1,5 +1,5 @@
 // The standard splitting of a Windows command line.
-#include "io/command_line.h"
+#include "io/platform/command_line.h"
 
 namespace vellum::io {
 namespace {

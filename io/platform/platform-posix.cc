@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "io/platform.h"
+#include "io/platform/platform.h"
 
 namespace vellum::io {
 namespace {

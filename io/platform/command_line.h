@@ -6,8 +6,8 @@
 // copied, while inside a quoted part a doubled double quote gives one double
 // quote and closes the part; 2n+1 backslashes before a double quote give n
 // backslashes and a literal double quote; other backslashes are literal.
-#ifndef VELLUM_IO_COMMAND_LINE_H_
-#define VELLUM_IO_COMMAND_LINE_H_
+#ifndef VELLUM_IO_PLATFORM_COMMAND_LINE_H_
+#define VELLUM_IO_PLATFORM_COMMAND_LINE_H_
 
 #include <string>
 #include <string_view>
@@ -19,4 +19,4 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view line);
 
 }  // namespace vellum::io
 
-#endif  // VELLUM_IO_COMMAND_LINE_H_
+#endif  // VELLUM_IO_PLATFORM_COMMAND_LINE_H_

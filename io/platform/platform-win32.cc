@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "io/command_line.h"
-#include "io/platform.h"
+#include "io/platform/command_line.h"
+#include "io/platform/platform.h"
 
 namespace vellum::io {
 namespace {
