@@ -45,9 +45,9 @@ Failure FailureOf(WriteStatus status) {
   return {kFailureWriteAccess, Operation::kWrite, kConsoleName, message};
 }
 
-// Writes `bytes` to standard output now; a failure is met by `origin`, or
-// by the routines active now when no origin is given.
-std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace* origin) {
+// Writes `bytes` to standard output now; a failure is met by `maker`, or
+// by the routines active now when no maker is given.
+std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace* maker) {
   if (bytes.empty()) {
     return std::nullopt;
   }
@@ -56,7 +56,7 @@ std::optional<WriteFailure> WriteNow(Io& io, std::string_view bytes, const Trace
   if (result.status == WriteStatus::kOk) {
     return std::nullopt;
   }
-  return WriteFailure{FailureOf(result.status), origin != nullptr ? *origin : TraceOf(io)};
+  return WriteFailure{FailureOf(result.status), maker != nullptr ? *maker : TraceOf(io)};
 }
 
 void RaiseIfFailed(Io& io, const std::optional<WriteFailure>& failed) {
@@ -132,8 +132,8 @@ std::optional<WriteFailure> DrainStdout(Io& io) {
   return failed;
 }
 
-std::optional<WriteFailure> PutStdout(Io& io, std::string_view bytes, const Trace& origin) {
-  return Put(io, bytes, &origin);
+std::optional<WriteFailure> PutStdout(Io& io, std::string_view bytes, const Trace& maker) {
+  return Put(io, bytes, &maker);
 }
 
 bool AnythingWritten(const Io& io) { return io.console.written > 0 || io.console.fill > 0; }

@@ -46,9 +46,9 @@ struct WriteFailure {
 };
 
 // The same two without ending the run, for its end: the bytes count as made
-// by `origin` (which must outlive the run's writes), and the failure met is
+// by `maker` (which must outlive the run's writes), and the failure met is
 // returned.
-std::optional<WriteFailure> PutStdout(Io& io, std::string_view bytes, const Trace& origin);
+std::optional<WriteFailure> PutStdout(Io& io, std::string_view bytes, const Trace& maker);
 std::optional<WriteFailure> DrainStdout(Io& io);
 
 // Whether any byte has gone to standard output, or waits to.

@@ -10,13 +10,13 @@
 
 namespace vellum::io {
 
-// Holds the bytes from file offset `offset` on, the unit's position then at
+// Reads the block from file offset `offset` on, the unit's position then at
 // `offset`. Returns false when the file has no bytes there. A read error
 // ends the run (READ, 6500).
 bool ReadBlockFrom(Io& io, InputUnit& input, std::int64_t offset);
 
-// Holds bytes that end at file offset `offset`, more than 0, and returns
-// how many of the bytes held lie before it: fewer when the file has shrunk,
+// Reads the block that ends at file offset `offset`, more than 0, and
+// returns how many of the bytes read lie before it: fewer when the file has shrunk,
 // none when it no longer reaches that far. A read error ends the run
 // (BACKSPACE, 6500).
 std::int32_t ReadBlockBefore(Io& io, InputUnit& input, std::int64_t offset);

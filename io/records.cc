@@ -24,16 +24,16 @@ struct WholeRecord {
   std::size_t size = 0;  // bytes of the whole record, its ending included
 };
 
-// The record whose data end at `stop`, the first CR or LF among the `held`
+// The record whose data end at `stop`, the first CR or LF among the `ahead`
 // bytes at `begin`, when they hold it whole, ended by LF or CR LF, with no
 // more data than `width`. Any other record (a lone CR, a CR whose LF is not
 // held, a longer line) is read the general way.
-std::optional<WholeRecord> WholeRecordAt(const char* begin, std::size_t held, std::size_t stop,
+std::optional<WholeRecord> WholeRecordAt(const char* begin, std::size_t ahead, std::size_t stop,
                                          std::size_t width) {
   if (stop > width) {
     return std::nullopt;
   }
-  const RecordParts parts = SplitRecord({begin, held}, stop, width);
+  const RecordParts parts = SplitRecord({begin, ahead}, stop, width);
   if (parts.end == 0) {
     return std::nullopt;
   }
@@ -64,16 +64,16 @@ bool ReadShortRecord(InputUnit& input, std::span<char> line) {
     return false;
   }
   const char* begin = input.buffer.Data() + pos;
-  const auto held = static_cast<std::size_t>(input.fill) - pos;
+  const auto ahead = static_cast<std::size_t>(input.fill) - pos;
   std::uint64_t ends = scan::LineEndMask(begin);
-  if (held < scan::kMaskBytes) {
-    ends &= (std::uint64_t{1} << held) - 1;
+  if (ahead < scan::kMaskBytes) {
+    ends &= (std::uint64_t{1} << ahead) - 1;
   }
   if (ends == 0) {
     return false;
   }
   const std::optional<WholeRecord> record =
-      WholeRecordAt(begin, held, static_cast<std::size_t>(std::countr_zero(ends)), line.size());
+      WholeRecordAt(begin, ahead, static_cast<std::size_t>(std::countr_zero(ends)), line.size());
   if (!record) {
     return false;
   }
@@ -98,10 +98,10 @@ bool ReadShortRecord(InputUnit& input, std::span<char> line) {
   // the line's width: take them in one step.
   {
     const char* begin = input.buffer.Data() + input.pos;
-    const auto held = static_cast<std::size_t>(input.fill - input.pos);
-    if (const char* stop = scan::FindLineEnd(begin, std::min(held, line.size() + 1))) {
+    const auto ahead = static_cast<std::size_t>(input.fill - input.pos);
+    if (const char* stop = scan::FindLineEnd(begin, std::min(ahead, line.size() + 1))) {
       if (const std::optional<WholeRecord> record =
-              WholeRecordAt(begin, held, static_cast<std::size_t>(stop - begin), line.size())) {
+              WholeRecordAt(begin, ahead, static_cast<std::size_t>(stop - begin), line.size())) {
         std::memcpy(line.data(), begin, record->data);
         BlankAfter(input, line, record->data);
         input.pos += static_cast<std::int32_t>(record->size);
@@ -120,8 +120,8 @@ bool ReadShortRecord(InputUnit& input, std::span<char> line) {
     found_record = true;
     const char* begin = input.buffer.Data() + input.pos;
     const std::size_t room = line.size() - stored;
-    const auto held = static_cast<std::size_t>(input.fill - input.pos);
-    const std::size_t size = std::min(room, held);
+    const auto ahead = static_cast<std::size_t>(input.fill - input.pos);
+    const std::size_t size = std::min(room, ahead);
     const char* stop = scan::FindLineEnd(begin, size);
     const std::size_t count = stop == nullptr ? size : static_cast<std::size_t>(stop - begin);
     std::memcpy(line.data() + stored, begin, count);
@@ -156,8 +156,8 @@ bool ReadShortRecord(InputUnit& input, std::span<char> line) {
       break;
     }
     const char* begin = input.buffer.Data() + input.pos;
-    const auto held = static_cast<std::size_t>(input.fill - input.pos);
-    const void* lf = std::memchr(begin, '\n', held);
+    const auto ahead = static_cast<std::size_t>(input.fill - input.pos);
+    const void* lf = std::memchr(begin, '\n', ahead);
     if (lf != nullptr) {
       input.pos = static_cast<std::int32_t>(static_cast<const char*>(lf) - input.buffer.Data()) + 1;
       break;
