@@ -13,7 +13,8 @@
 namespace vellum::io {
 
 // Obtains a name for `unit` and opens that file for reading. Returns only on
-// success; a failure ends the run (OPEN).
+// success; a failure ends the run (OPEN). Once both units are open, the
+// platform confines the process (Platform::Confine).
 void OPEN_INPUT(Io& io, std::int32_t unit);
 
 // Puts `unit` back before its first record. A device unit cannot be rewound

@@ -1,7 +1,9 @@
-// Files past every 32-bit offset, compared in-process on the native platform
-// with standard output sent to a file, so that every build runs it, the
+// Files past every 32-bit offset, compared on the native platform in a
+// forked copy of the test process (the run confines the process it runs
+// in) with standard output sent to a file, so that every build runs it, the
 // 32-bit one under an emulator included.
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -22,16 +24,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs `vellum args` in this process, its standard output going to `out`.
+// Runs `vellum args` in a fork of this process, its standard output going
+// to `out`; the exit status, -1 when the fork did not exit.
 int RunCapturingStdout(const std::vector<std::string>& args, const fs::path& out) {
-  const int saved = ::dup(STDOUT_FILENO);
-  const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ::dup2(file, STDOUT_FILENO);
-  ::close(file);
-  const int status = RunProgram(io::NativePlatform(), args);
-  ::dup2(saved, STDOUT_FILENO);
-  ::close(saved);
-  return status;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(file, STDOUT_FILENO);
+    ::close(file);
+    ::_exit(RunProgram(io::NativePlatform(), args));
+  }
+  int wait_status = 0;
+  if (child < 0 || ::waitpid(child, &wait_status, 0) != child || !WIFEXITED(wait_status)) {
+    return -1;
+  }
+  return WEXITSTATUS(wait_status);
 }
 
 TEST(HugeFiles, LinesPastFourGibibytesCompareLikeAnyOthers) {

@@ -160,9 +160,12 @@ class MemoryPlatform final : public io::Platform {
   std::size_t NameLimit(io::NameSource /*source*/) const override { return name_limit; }
   std::size_t NameLength(std::string_view name) const override { return name.size(); }
   io::OpenStatus OpenDevice(const std::string& /*device*/) override { return io::OpenStatus::kOk; }
+  void Confine() override { confined_after_reads = reads; }
 
   std::string out;
   std::string err;
+  // The file reads made when the run confined itself; -1 when it did not.
+  std::int64_t confined_after_reads = -1;
   bool stdin_is_device = false;
   bool stdout_takes_blocks = false;
   std::size_t name_limit = 64;

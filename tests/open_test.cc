@@ -24,6 +24,17 @@ TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
   EXPECT_EQ(outcome.out, "");
   EXPECT_NE(outcome.err.find("vellum(75) : run-time error F6413: OPEN(f2)\r\n"), std::string::npos);
   EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(platform.confined_after_reads, -1) << "confined though file2 never opened";
+}
+
+TEST(Confinement, ComesOnceBothInputsAreOpenBeforeAnyRead) {
+  MemoryPlatform platform;
+  platform.AddFile("f1", "a\nb\n");
+  platform.AddFile("f2", "a\nc\n");
+  const Outcome outcome = RunWith(platform, Blocks1024());
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(platform.confined_after_reads, 0);
+  EXPECT_GT(platform.reads, 0);
 }
 
 TEST(FailureReport, FilesAreKnownByWhatWasOpenedNotByTheirNames) {

@@ -203,7 +203,7 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
       still = held > 0 && held == last ? still + 1 : 0;
       last = held;
     }
-    options.while_output_waits();
+    options.while_output_waits(static_cast<int>(child));
     std::array<char, 65536> chunk{};
     for (ssize_t got = 0; (got = ::read(out_fds[0], chunk.data(), chunk.size())) > 0;) {
       result.out.append(chunk.data(), static_cast<std::size_t>(got));

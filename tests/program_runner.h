@@ -63,9 +63,9 @@ struct RunOptions {
   // Run the child as the unprivileged user nobody when started as root.
   bool unprivileged = false;
   // When set, standard output is a pipe left unread until it is full, so
-  // that the child waits there in mid-run; this is called then, and the
-  // pipe is read to its end afterwards.
-  std::function<void()> while_output_waits;
+  // that the child waits there in mid-run; this is called then with the
+  // child's process id, and the pipe is read to its end afterwards.
+  std::function<void(int pid)> while_output_waits;
 };
 
 // Runs vellum with `args` in `folder`; standard input is /dev/null unless

@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "io/platform/platform.h"
+#include "io/platform/sandbox.h"
 
 namespace vellum::io {
 namespace {
@@ -208,6 +209,8 @@ class PosixPlatform final : public Platform {
   OpenStatus OpenDevice(const std::string& /*device*/) override { return OpenStatus::kOk; }
 
   bool StdoutTakesBlocks() override { return ::isatty(STDOUT_FILENO) == 0; }
+
+  void Confine() override { ConfineToOpenFiles(); }
 
   bool StdinIsCharacterDevice() override {
     struct stat info {};

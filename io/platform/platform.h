@@ -111,6 +111,11 @@ class Platform {
   // Opens the device that a device word stands for (for example COM1 for
   // AUX), to learn whether it exists; the unit reads nothing from it.
   virtual OpenStatus OpenDevice(const std::string& device) = 0;
+  // Called once both inputs are open and checked, before the first record
+  // is read: from then on the process needs only to read its open inputs
+  // and write its standard streams, and gives up every other right where
+  // the system allows (io/platform/sandbox.h). Never fails the run.
+  virtual void Confine() {}
 };
 
 // The platform of the running process, ready without taking memory.
