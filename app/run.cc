@@ -1,6 +1,7 @@
 // The protected boundary around one run.
 #include "app/run.h"
 
+#include <cstdlib>
 #include <initializer_list>
 #include <new>
 #include <optional>
@@ -16,6 +17,22 @@ namespace vellum {
 namespace {
 
 constexpr std::string_view kMemoryMessage = "not enough memory to go on with the comparison";
+
+// The C++ runtime allocates each exception it throws, and under an
+// address-space limit just above the least the program starts in it may
+// have found no room even for its emergency pool: the first bad_alloc would
+// then abort the process. So a block of the heap is held back from before
+// anything can throw, and the first allocation that fails gives it back,
+// where the exception thrown then finds room. A new-handler takes no
+// argument, so the block is the program's one static.
+constexpr std::size_t kExceptionReserve = std::size_t{16} * 1024;
+void* held_back = nullptr;
+
+void GiveBackReserve() {
+  std::free(held_back);
+  held_back = nullptr;
+  std::set_new_handler(nullptr);
+}
 
 // The capacity a report takes beside the longest name it may show.
 constexpr std::size_t kReportCapacity = 1024;
@@ -118,6 +135,12 @@ int RunProgram(io::Platform& platform, std::vector<std::string> args, const RunS
 
 int RunNative(int argc, char** argv) {
   io::Platform& platform = io::NativePlatform();
+  held_back = std::malloc(kExceptionReserve);
+  if (held_back == nullptr) {
+    platform.Write(io::Stream::kStderr, io::kStartupMemoryMessage);
+    return kExitFatal;
+  }
+  std::set_new_handler(GiveBackReserve);
   std::vector<std::string> args;
   try {
     args = io::ProgramArguments(argc, argv);

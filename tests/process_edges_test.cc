@@ -241,6 +241,24 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
        limit += kFineStep) {
     run_under(limit);
   }
+  // And every 8 KB over the first 480 KB in which the program starts at
+  // all (the loader, or a static program's C library, dies before main
+  // below), where the C++ runtime may not even have its emergency pool.
+  constexpr long kFirstStep = 8L * 1024;
+  long start = kMegabyte;
+  for (; start < 40 * kMegabyte; start += kFirstStep) {
+    RunOptions options;
+    options.address_space = start;
+    const ProgramResult result = RunVellum(folder, {"f1", "f2"}, options);
+    const bool died_before_main =
+        result.status == 127 || (result.signal != 0 && result.out.empty() && result.err.empty());
+    if (!died_before_main) {
+      break;
+    }
+  }
+  for (long limit = start; limit < start + 480 * 1024; limit += kFirstStep) {
+    run_under(limit);
+  }
   EXPECT_GT(completed, 0);
   EXPECT_GT(refused, 0);
 }
