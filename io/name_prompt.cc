@@ -28,14 +28,10 @@ class Answer {
       blanks_ += text_.empty() ? 0U : 1U;
       return true;
     }
-    if (blanks_ > limit_) {
-      // Blanks inside the name count, and these alone pass the limit.
-      too_long_ = true;
-      return false;
-    }
     text_.append(blanks_, ' ');
     blanks_ = 0;
     text_.push_back(byte);
+    // Blanks inside the name count, and may alone pass the limit.
     too_long_ = text_.size() > limit_ && io_.platform.NameLength(text_) > limit_;
     return !too_long_;
   }

@@ -37,6 +37,9 @@ struct MemoryFileSetup {
   // writing the file meanwhile would; -1 never.
   std::int64_t change_after_reads = -1;
   std::function<void(std::string&)> change;
+  // What opening it gives, as the system may refuse a name it found (a
+  // socket put in a file's place, a device that is not there).
+  io::OpenStatus open_status = io::OpenStatus::kOk;
 };
 
 inline MemoryFileSetup FileBytes(std::string bytes, std::int64_t fail_from = -1) {
@@ -112,7 +115,10 @@ class MemoryPlatform final : public io::Platform {
       result.status = io::OpenStatus::kNotFound;
       return result;
     }
-    result.status = io::OpenStatus::kOk;
+    result.status = found->second.open_status;
+    if (result.status != io::OpenStatus::kOk) {
+      return result;
+    }
     result.is_device = found->second.is_device;
     result.identity = io::FileIdentity{1, found->second.index};
     result.file = std::make_unique<MemoryFile>(&found->second, &reads);

@@ -131,8 +131,10 @@ TEST_F(Naming, NullDeviceAsStandardInputIsExhausted) {
 TEST_F(Naming, LineOfCtrlZEndsStandardInput) {
   ExpectFailure(Run({}, "a\n\x1a\nb\n", true), Prompt(1) + Prompt(2),
                 Report(75, "F6501: OPEN(", "", kExhausted));
-  // Inside a longer answer Ctrl-Z is part of the name.
+  // Inside a longer answer Ctrl-Z is part of the name, after a blank too.
   ExpectFailure(Run({"a"}, "b\x1a\n"), Prompt(2), Report(75, "F6416: OPEN(", "b\x1a", kNotFound));
+  ExpectFailure(Run({"a"}, " \x1a\n", true), Prompt(2),
+                Report(75, "F6416: OPEN(", "\x1a", kNotFound));
 }
 
 TEST_F(Naming, NameTooLongFailsWith6416WithoutBeingCut) {
@@ -143,6 +145,13 @@ TEST_F(Naming, NameTooLongFailsWith6416WithoutBeingCut) {
   EXPECT_EQ(answered.err.rfind("\r\nvellum(75) : run-time error F6416: OPEN(nnnn", 0), 0U);
   EXPECT_NE(answered.err.find(kTooLong), std::string::npos);
   EXPECT_EQ(answered.status, 1);
+  // Blanks inside an answer are part of the name: with as many blanks as
+  // the limit, and with more than the limit alone.
+  for (const std::size_t blanks : {std::size_t{4096}, std::size_t{5000}}) {
+    const std::string inner = "a" + std::string(blanks, ' ') + "b";
+    ExpectFailure(Run({"a"}, inner + "\n", true), Prompt(2),
+                  Report(75, "F6416: OPEN(", inner, kTooLong));
+  }
 }
 
 TEST_F(Naming, MissingDirectoryOnThePathFailsWith6416) {

@@ -27,6 +27,28 @@ TEST(FailureReport, SameFileTwiceFailsTheSecondOpen) {
   EXPECT_EQ(platform.confined_after_reads, -1) << "confined though file2 never opened";
 }
 
+TEST(FailureReport, OpensTheSystemRefusesSayWhy) {
+  struct Row {
+    io::OpenStatus status;
+    std::string failure;
+    std::string message;
+  };
+  const std::vector<Row> rows = {
+      {io::OpenStatus::kNoSuchDevice, "F6412: OPEN(f2)", "there is no such device"},
+      {io::OpenStatus::kBadName, "F6412: OPEN(f2)", "the file system does not accept this name"},
+  };
+  for (const Row& row : rows) {
+    MemoryPlatform platform;
+    platform.AddFile("f1", "a\n");
+    MemoryFileSetup setup = FileBytes("a\n");
+    setup.open_status = row.status;
+    platform.AddFile("f2", setup);
+    const Outcome outcome = RunWith(platform, Blocks1024());
+    EXPECT_EQ(outcome.err, MainReport(75, row.failure, row.message)) << row.message;
+    EXPECT_EQ(outcome.status, 1);
+  }
+}
+
 TEST(Confinement, ComesOnceBothInputsAreOpenBeforeAnyRead) {
   MemoryPlatform platform;
   platform.AddFile("f1", "a\nb\n");

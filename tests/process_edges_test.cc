@@ -462,12 +462,15 @@ TEST(Sandbox, TheProgramIsConfinedWhileItListsAndListsTheSame) {
     GTEST_SKIP() << "this build does not confine the process, or it runs under an emulator";
   }
   // The listing of 8,000 changed lines fills the output pipe long before
-  // the run ends, so the run is seen in mid-listing.
+  // the run ends, so the run is seen in mid-listing. The pipe is left
+  // non-blocking: the full pipe refuses writes, and the run waits until it
+  // can write again, confined as it is.
   TempFolder folder;
   folder.Write("f1", SixteenByteLines(20000, 8000));
   folder.Write("f2", SixteenByteLines(20000, 0));
   std::string status;
   RunOptions options;
+  options.stdout_nonblocking = true;
   options.while_output_waits = [&](int pid) {
     status = ReadFile("/proc/" + std::to_string(pid) + "/status");
   };

@@ -94,8 +94,12 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     argv_strings.push_back(word);
   }
   std::string program = VELLUM_BINARY;
+  // The user nobody may not reach the build folder; give it a copy, and a
+  // folder of its own where a coverage build writes its counts.
+  const std::filesystem::path counts = folder.path() / ".coverage";
   if (options.unprivileged && ::geteuid() == 0) {
-    // The user nobody may not reach the build folder; give it a copy.
+    std::filesystem::create_directory(counts);
+    std::filesystem::permissions(counts, std::filesystem::perms::all);
     program = (folder.path() / ".vellum").string();
     std::filesystem::copy_file(VELLUM_BINARY, program,
                                std::filesystem::copy_options::overwrite_existing);
@@ -138,6 +142,9 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     ::dup2(in, STDIN_FILENO);
     ::dup2(out_fds[1] >= 0 ? out_fds[1] : LosingOutput(options.stdout_lost, out), STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    if (options.stdout_nonblocking) {
+      ::fcntl(STDOUT_FILENO, F_SETFL, ::fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+    }
     ::signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
     ::signal(SIGBUS, options.sigbus == RunOptions::Bus::kIgnored ? SIG_IGN : SIG_DFL);
     sigset_t mask;
@@ -151,9 +158,11 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     for (int fd = STDERR_FILENO + 1; fd < kDescriptorsToClose; ++fd) {
       ::close(fd);
     }
-    if (options.unprivileged && ::geteuid() == 0 &&
-        (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
-      ::_exit(kExecFailed);
+    if (options.unprivileged && ::geteuid() == 0) {
+      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+        ::_exit(kExecFailed);
+      }
+      ::setenv("GCOV_PREFIX", counts.c_str(), 1);
     }
     for (const int fd : options.closed) {
       ::close(fd);

@@ -66,6 +66,9 @@ struct RunOptions {
   // that the child waits there in mid-run; this is called then with the
   // child's process id, and the pipe is read to its end afterwards.
   std::function<void(int pid)> while_output_waits;
+  // Standard output left non-blocking, as a careless parent may leave it:
+  // a full pipe then refuses a write (EAGAIN) until it is read.
+  bool stdout_nonblocking = false;
 };
 
 // Runs vellum with `args` in `folder`; standard input is /dev/null unless

@@ -98,12 +98,25 @@ std::string InnermostOf(const std::string& report) {
          report.substr(from + 7, routine_end - from - 7);
 }
 
+// The main program's statement in the traceback of `report`, as
+// "vellum(N)"; empty when the main program is not in it.
+std::string MainStatementOf(const std::string& report) {
+  constexpr std::string_view kMain = "from main program in ";
+  const std::size_t at = report.rfind(kMain);
+  if (at == std::string::npos) {
+    return "";
+  }
+  const std::size_t start = at + kMain.size();
+  return report.substr(start, report.find(')', start) + 1 - start);
+}
+
 TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
   // Nothing in common for a while, then file2's seventh line of the block
-  // agrees with file1's second, or the other way round, or the files end
-  // alike: the search goes deep and moves a file back over many lines, and
-  // reading in blocks of 8 bytes, moving back reads again. A fault at every
-  // read of each file in turn.
+  // agrees with file1's second or first, or the other way round, or the
+  // files end alike: the search goes deep and moves a file back over many
+  // lines, and reading in blocks of 8 bytes, moving back reads again; where
+  // the file that did not move must give its first line again, it is read
+  // once more. A fault at every read of each file in turn.
   std::vector<std::string> block1;
   std::vector<std::string> block2;
   for (int n = 0; n < 6; ++n) {
@@ -114,6 +127,8 @@ TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
       {Lines(block1) + "end\n", Lines(block2) + block1[1] + "\n"},
       {Lines(block1) + block2[1] + "\n", Lines(block2) + "end\n"},
       {Lines(block1) + "end\n", Lines(block2) + "end\n"},
+      {Lines(block1) + "end\n", Lines(block2) + block1[0] + "\n"},
+      {Lines(block1) + block2[0] + "\n", Lines(block2) + "end\n"},
   };
   // Where each routine moves a unit back.
   const std::vector<std::string> moving_back = {
@@ -124,6 +139,11 @@ TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
   RunSettings settings;
   settings.read_block = 8;
   std::set<std::string> met;
+  // Failures met where the search moves each file back (BACKSPACE) and then
+  // reads its line again (READ): each file's own statements.
+  std::map<int, std::set<std::string>> in_search;
+  const std::set<std::string> search_places = {"vellum(203)", "vellum(205)", "vellum(226)",
+                                               "vellum(228)"};
   for (const int unit : {1, 2}) {
     for (std::size_t round = 0; round < 200 * pairs.size(); ++round) {
       const std::string file1 = "same\n" + pairs[round % pairs.size()].first;
@@ -133,17 +153,26 @@ TEST(FailureReport, MovesBackThatFailAreReportedWhereTheRunMovesBack) {
       platform.AddFile("f1", unit == 1 ? FailingAfterReads(file1, nth) : FileBytes(file1));
       platform.AddFile("f2", unit == 2 ? FailingAfterReads(file2, nth) : FileBytes(file2));
       const Outcome outcome = RunWith(platform, settings);
-      if (outcome.err.find("BACKSPACE") != std::string::npos) {
+      const bool backspace = outcome.err.find("BACKSPACE") != std::string::npos;
+      if (backspace) {
         const std::string where = InnermostOf(outcome.err);
         EXPECT_NE(std::find(moving_back.begin(), moving_back.end(), where), moving_back.end())
             << where << ", fault at read " << nth << " of file" << unit;
         met.insert(where);
+      }
+      const std::string main_at = MainStatementOf(outcome.err);
+      const std::string innermost = InnermostOf(outcome.err);
+      if (outcome.err.find("F6500") != std::string::npos && search_places.contains(main_at) &&
+          (innermost.ends_with(" in main program") || innermost.ends_with(" in READ"))) {
+        in_search[unit].insert((backspace ? "BACKSPACE " : "READ ") + main_at);
       }
     }
   }
   // The search's own moves back were reached, of each file.
   EXPECT_TRUE(met.contains("vellum(203) in main program"));
   EXPECT_TRUE(met.contains("vellum(226) in main program"));
+  EXPECT_EQ(in_search[1], (std::set<std::string>{"BACKSPACE vellum(226)", "READ vellum(228)"}));
+  EXPECT_EQ(in_search[2], (std::set<std::string>{"BACKSPACE vellum(203)", "READ vellum(205)"}));
 }
 
 TEST(FailureReport, EveryPlaceThatReadsIsNamedByItsFailure) {
@@ -293,6 +322,9 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
       {Lines(many1), Lines(many2), core::kLoopLimit, 331},
   };
   std::set<std::string> written_at;
+  // Where main stood when READ, called by the search's agreement, listed
+  // the block whose write failed.
+  std::set<std::string> listed_by_read_at;
   for (const Run& run : runs) {
     core::Limits limits;
     limits.passes = run.passes;
@@ -323,6 +355,9 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
         EXPECT_EQ(outcomes[0].out, complete.out.substr(0, std::min(room, outcomes[0].out.size())));
         if (outcomes[0].err.find("WRITE(CON)") != std::string::npos) {
           written_at.insert(InnermostOf(outcomes[0].err));
+          if (outcomes[0].err.find("\t\tfrom READ in ") != std::string::npos) {
+            listed_by_read_at.insert(MainStatementOf(outcomes[0].err));
+          }
         }
       }
     }
@@ -341,6 +376,9 @@ TEST(FailureReport, OutputCutAtEveryByteReportsAsWritingEachRecord) {
                    "vellum(473) in PRINT", "vellum(482) in PRINT", "vellum(503) in PRINT",
                    "vellum(508) in PRINT", "vellum(510) in PRINT"});
   EXPECT_EQ(written_at, expected);
+  // file1's "old" line agrees with file2's next "same" line: main's
+  // statement is the agreement's, before its READ.
+  EXPECT_EQ(listed_by_read_at, std::set<std::string>{"vellum(195)"});
 }
 
 TEST(FailureReport, RangeCheckInComparReportsWithoutAFileName) {
