@@ -243,9 +243,10 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
   }
   // And every 8 KB over the first 480 KB in which the program starts at
   // all (the loader, or a static program's C library, dies before main
-  // below), where the C++ runtime may not even have its emergency pool.
+  // below), where the C++ runtime may not even have its emergency pool. A
+  // coverage build's runtime crashes there as it writes its counts at exit.
   constexpr long kFirstStep = 8L * 1024;
-  long start = kMegabyte;
+  long start = VELLUM_COVERAGE ? 40 * kMegabyte : kMegabyte;
   for (; start < 40 * kMegabyte; start += kFirstStep) {
     RunOptions options;
     options.address_space = start;
@@ -256,7 +257,8 @@ TEST(MemoryLimit, RunEitherCompletesOrFailsToStartWithNothingWritten) {
       break;
     }
   }
-  for (long limit = start; limit < start + 480 * 1024; limit += kFirstStep) {
+  for (long limit = start; start < 40 * kMegabyte && limit < start + 480L * 1024;
+       limit += kFirstStep) {
     run_under(limit);
   }
   EXPECT_GT(completed, 0);
@@ -458,8 +460,8 @@ TEST(Sandbox, AnAbortStillEndsTheProcessBySIGABRT) {
 }
 
 TEST(Sandbox, TheProgramIsConfinedWhileItListsAndListsTheSame) {
-  if (!io::ConfinesInThisBuild() || Emulated()) {
-    GTEST_SKIP() << "this build does not confine the process, or it runs under an emulator";
+  if (Emulated()) {
+    GTEST_SKIP() << "the emulator's own process is seen, not the program's";
   }
   // The listing of 8,000 changed lines fills the output pipe long before
   // the run ends, so the run is seen in mid-listing. The pipe is left
@@ -476,7 +478,9 @@ TEST(Sandbox, TheProgramIsConfinedWhileItListsAndListsTheSame) {
   };
   const ProgramResult got = RunVellum(folder, {"f1", "f2"}, options);
   const ProgramResult plain = RunVellum(folder, {"f1", "f2"});
-  EXPECT_NE(status.find("Seccomp:\t2\n"), std::string::npos) << status;
+  // Confined where the build confines, and only there.
+  const std::string seccomp = io::ConfinesInThisBuild() ? "Seccomp:\t2\n" : "Seccomp:\t0\n";
+  EXPECT_NE(status.find(seccomp), std::string::npos) << status;
   EXPECT_EQ(got.status, 0);
   EXPECT_EQ(got.err, "");
   EXPECT_TRUE(got.out == plain.out);
