@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fast.limits.search_cycles = size % 3 == 0 ? 33 + draw % 16 : 1 + draw % 5;
   // A small pass limit for two inputs in five, so that runs of common
   // lines are counted in one step, deferred and settled, and records passed are
-  // read again; the run then ends at the limit, as the plain run must.
+  // read again; the run may then end at the limit, as the plain run must.
   const bool limited = size % 5 < 2;
   if (limited) {
     fast.limits.passes = 1 + draw % 40;
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!limited && (outcome.status != 0 || !outcome.err.empty())) {
     std::abort();
   }
-  if (file1 == file2 && file1.find('\0') == std::string::npos &&
+  if (!limited && file1 == file2 && file1.find('\0') == std::string::npos &&
       outcome.out != "\r\n" + std::string(79, '-') + "\r\nStop - Program terminated.\r\n\r\n") {
     std::abort();
   }
