@@ -133,7 +133,7 @@ def spawn_median(command, out_path, runs, batches=5):
     return statistics.median(per_run)
 
 
-def small_runs(vellum, runs):
+def small_runs(vellum, runs, baseline=None):
     """W0: whole runs of the example files, start-up included."""
     here = os.path.dirname(os.path.abspath(__file__))
     old = os.path.join(here, "..", "examples", "old.f")
@@ -143,6 +143,8 @@ def small_runs(vellum, runs):
         out_path = os.path.join(folder, "output")
         tools = {"vellum": [vellum, old, new], "diff": ["diff", old, new],
                  "cat": ["cat", old, new]}
+        if baseline:
+            tools["baseline"] = [baseline, old, new]
         medians = {tool: [] for tool in tools}
         for _ in range(3):
             for tool, command in tools.items():
@@ -153,8 +155,11 @@ def small_runs(vellum, runs):
         for tool in tools:
             median = statistics.median(medians[tool])
             ratios = (f"{median / diff_median:8.3f} {median / floor_median:8.3f}"
-                      if tool == "vellum" else "")
-            print(f"{name:30} {tool:9} {median * 1000:8.3f}m {'':>8} {'':>8} {ratios}",
+                      if tool in ("vellum", "baseline") else "")
+            versus = (f"{'':19}vellum/baseline "
+                      f"{statistics.median(medians['vellum']) / median:.3f}"
+                      if tool == "baseline" else "")
+            print(f"{name:30} {tool:9} {median * 1000:8.3f}m {'':>8} {'':>8} {ratios}{versus}",
                   flush=True)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
@@ -196,7 +201,7 @@ def main():
         print(header)
         print("-" * len(header))
         if wanted is None or "W0" in wanted:
-            small_runs(vellum, args.small_runs)
+            small_runs(vellum, args.small_runs, baseline)
         for name, a, b in workloads:
             if wanted is not None and not name.startswith(tuple(wanted)):
                 continue

@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace vellum::io {
 namespace {
@@ -132,14 +133,14 @@ void DenyFileSystem() {
   if (abi < 1) {
     return;
   }
-  // Version 1 knows 13 rights, version 2 adds REFER, version 3 TRUNCATE.
-  constexpr std::uint64_t kVersion1 = (std::uint64_t{1} << 13) - 1;
-  std::uint64_t handled = kVersion1;
-  if (abi >= 2) {
-    handled |= std::uint64_t{1} << 13;
-  }
-  if (abi >= 3) {
-    handled |= std::uint64_t{1} << 14;
+  // Version 1 knows 13 rights; version 2 adds REFER, 3 TRUNCATE and 5
+  // IOCTL_DEV, each the next bit (the headers of an older system may not
+  // name them).
+  std::uint64_t handled = (std::uint64_t{1} << 13) - 1;
+  for (const auto& [version, bit] : {std::pair{2L, 13}, std::pair{3L, 14}, std::pair{5L, 15}}) {
+    if (abi >= version) {
+      handled |= std::uint64_t{1} << bit;
+    }
   }
   landlock_ruleset_attr attributes{};
   attributes.handled_access_fs = handled;
