@@ -1,4 +1,4 @@
-// The floor for this kind of work: reads two files in 64 KiB blocks, finds
+// The floor for this kind of work: reads two files in vellum's blocks, finds
 // line ends with memchr and compares the first 25 bytes of each pair of
 // lines (a shorter line padded with blanks). Prints how many pairs differ.
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // The least a comparer that reads its files must do on identical files:
-// reads both in 64 KiB blocks, compares each pair of blocks with memcmp and
+// reads both in vellum's blocks, compares each pair of blocks with memcmp and
 // counts the line ends. Prints the count, or how many blocks differed.
 #include <unistd.h>
 
