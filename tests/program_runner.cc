@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -238,5 +239,17 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
 bool SanitizedBuild() { return VELLUM_SANITIZED != 0; }
 
 bool Emulated() { return !std::string_view(VELLUM_EMULATOR).empty(); }
+
+std::string SixteenByteLines(std::size_t count, std::size_t changed) {
+  std::string bytes;
+  bytes.reserve(count * 16);
+  std::array<char, 32> line{};  // 16 bytes and the NUL, with room the format could ask for
+  for (std::size_t i = 0; i < count; ++i) {
+    std::snprintf(line.data(), line.size(), "%s %010zu\n",
+                  i < changed && i % 2 == 0 ? "LINE" : "line", i);
+    bytes += line.data();
+  }
+  return bytes;
+}
 
 }  // namespace vellum::testing

@@ -83,6 +83,11 @@ bool SanitizedBuild();
 // Whether the program runs under an emulator of another processor.
 bool Emulated();
 
+// Lines of 16 bytes, so that 1 MiB of them ends at a page boundary; the
+// first `changed` of every other pair differ, which makes a long listing
+// that fills an output pipe early.
+std::string SixteenByteLines(std::size_t count, std::size_t changed);
+
 // Reads a whole file.
 std::string ReadFile(const std::filesystem::path& path);
 

@@ -1,0 +1,171 @@
+// The sandbox tried as code that took the process over would try it: a
+// child that confines itself and attempts what it may no longer do, an
+// abort under the filter, and the program seen confined in mid-run.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/ptrace.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "io/platform/sandbox.h"
+#include "tests/program_runner.h"
+
+namespace vellum::testing {
+namespace {
+
+// What code that took the process over could try once the inputs are open.
+struct AttackRow {
+  const char* name;
+  long (*attempt)();
+};
+
+// The errno each attempt of `rows` met in a child process that confined
+// itself first (0 where one succeeded), and its status file as it waited.
+struct ConfinedChild {
+  std::vector<int> errors;
+  std::string status;
+  int exit_status = -1;
+};
+
+ConfinedChild AttemptConfined(const std::vector<AttackRow>& rows) {
+  std::array<int, 2> results{};
+  std::array<int, 2> release{};
+  ConfinedChild got;
+  if (::pipe(results.data()) != 0 || ::pipe(release.data()) != 0) {
+    return got;
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(results[0]);
+    ::close(release[1]);
+    if (!io::ConfineToOpenFiles()) {
+      ::_exit(2);
+    }
+    for (const AttackRow& row : rows) {
+      errno = 0;
+      const int error = row.attempt() == -1 ? errno : 0;
+      if (::write(results[1], &error, sizeof error) != sizeof error) {
+        ::_exit(3);
+      }
+    }
+    char byte = 0;
+    ::_exit(::read(release[0], &byte, 1) == 0 ? 0 : 4);
+  }
+  ::close(results[1]);
+  ::close(release[0]);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    int error = 0;
+    if (::read(results[0], &error, sizeof error) != sizeof error) {
+      break;
+    }
+    got.errors.push_back(error);
+  }
+  got.status = ReadFile("/proc/" + std::to_string(child) + "/status");
+  ::close(release[1]);
+  ::close(results[0]);
+  int wait_status = 0;
+  if (::waitpid(child, &wait_status, 0) == child && WIFEXITED(wait_status)) {
+    got.exit_status = WEXITSTATUS(wait_status);
+  }
+  return got;
+}
+
+TEST(Sandbox, RefusesWhatAnAttackerWouldTryOnceTheInputsAreOpen) {
+  if (!io::ConfinesInThisBuild()) {
+    GTEST_SKIP() << "this build does not confine the process (only Linux on x86-64, "
+                    "without sanitizers)";
+  }
+  const std::vector<AttackRow> rows = {
+      {"open a file", [] { return static_cast<long>(::open("/etc/hostname", O_RDONLY)); }},
+      {"run a shell",
+       [] {
+         char* const argv[] = {const_cast<char*>("sh"), nullptr};
+         return static_cast<long>(::execve("/bin/sh", argv, nullptr));
+       }},
+      {"open a socket", [] { return static_cast<long>(::socket(AF_INET, SOCK_STREAM, 0)); }},
+      {"trace itself", [] { return ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr); }},
+      {"make a page executable",
+       [] {
+         void* page = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+         return page == MAP_FAILED ? 0L : static_cast<long>(::mprotect(page, 4096, PROT_EXEC));
+       }},
+      {"map executable memory",
+       [] {
+         return ::mmap(nullptr, 4096, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) ==
+                        MAP_FAILED
+                    ? -1L
+                    : 0L;
+       }},
+      {"change a file's mode", [] { return static_cast<long>(::chmod("/tmp", 01777)); }},
+      {"look up a path",
+       [] {
+         struct stat info {};
+         return static_cast<long>(::stat("/etc/hostname", &info));
+       }},
+      {"signal another process", [] { return static_cast<long>(::kill(1, 0)); }},
+  };
+  const ConfinedChild got = AttemptConfined(rows);
+  ASSERT_EQ(got.exit_status, 0) << "2: the kernel refused the filter; 3, 4: the child could not "
+                                   "write its results or read its release";
+  ASSERT_EQ(got.errors.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(got.errors[i], EPERM) << rows[i].name;
+  }
+  EXPECT_NE(got.status.find("NoNewPrivs:\t1\n"), std::string::npos) << got.status;
+  EXPECT_NE(got.status.find("Seccomp:\t2\n"), std::string::npos) << got.status;
+}
+
+TEST(Sandbox, AnAbortStillEndsTheProcessBySIGABRT) {
+  if (!io::ConfinesInThisBuild()) {
+    GTEST_SKIP() << "this build does not confine the process";
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    io::ConfineToOpenFiles();
+    std::abort();
+  }
+  int wait_status = 0;
+  ASSERT_EQ(::waitpid(child, &wait_status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(wait_status));
+  EXPECT_EQ(WTERMSIG(wait_status), SIGABRT);
+}
+
+TEST(Sandbox, TheProgramIsConfinedWhileItListsAndListsTheSame) {
+  if (Emulated()) {
+    GTEST_SKIP() << "the emulator's own process is seen, not the program's";
+  }
+  // The listing of 8,000 changed lines fills the output pipe long before
+  // the run ends, so the run is seen in mid-listing. The pipe is left
+  // non-blocking: the full pipe refuses writes, and the run waits until it
+  // can write again, confined as it is.
+  TempFolder folder;
+  folder.Write("f1", SixteenByteLines(20000, 8000));
+  folder.Write("f2", SixteenByteLines(20000, 0));
+  std::string status;
+  RunOptions options;
+  options.stdout_nonblocking = true;
+  options.while_output_waits = [&](int pid) {
+    status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+  };
+  const ProgramResult got = RunVellum(folder, {"f1", "f2"}, options);
+  const ProgramResult plain = RunVellum(folder, {"f1", "f2"});
+  // Confined where the build confines, and only there.
+  const std::string seccomp = io::ConfinesInThisBuild() ? "Seccomp:\t2\n" : "Seccomp:\t0\n";
+  EXPECT_NE(status.find(seccomp), std::string::npos) << status;
+  EXPECT_EQ(got.status, 0);
+  EXPECT_EQ(got.err, "");
+  EXPECT_TRUE(got.out == plain.out);
+}
+
+}  // namespace
+}  // namespace vellum::testing
