@@ -44,17 +44,16 @@ enum class Counting {
   kNow,       // the limit may come within reach: counted line by line
 };
 
-// `at_most` passes made at most, debt included, and `ahead` the most bytes
-// the next part can pass.
-Counting ChooseCounting(const State& s, std::int64_t at_most, std::size_t ahead) {
+// `at_most` passes made at most, debt included; `far` when no line of the
+// next part could bring the limit within reach.
+Counting ChooseCounting(const State& s, std::int64_t at_most, bool far) {
   const std::int64_t left1 = io::BytesLeft(s.io, kUnit1);
   if (LimitOutOfReach(at_most, s.limits.passes, left1, io::BytesLeft(s.io, kUnit2))) {
     return Counting::kNever;
   }
   // Deferred passes are counted by reading file1 again, so it must be a
   // file of known size.
-  if (at_most + static_cast<std::int64_t>(ahead) + 1 < s.limits.passes && left1 >= 0 &&
-      CanDefer(s.debt)) {
+  if (far && left1 >= 0 && CanDefer(s.debt)) {
     return Counting::kDeferred;
   }
   return Counting::kNow;
@@ -68,10 +67,10 @@ std::int32_t PassCommonRun(State& s, std::int32_t pass) {
   for (;;) {
     const std::size_t ahead = io::CommonAheadLimit(s.io);
     const std::int64_t at_most = pass + counted + s.debt.most;
-    const Counting counting = ChooseCounting(s, at_most, ahead);
+    const bool far = at_most + static_cast<std::int64_t>(ahead) + 1 < s.limits.passes;
+    const Counting counting = ChooseCounting(s, at_most, far);
     // Once the limit may be near, what is deferred is counted first.
-    if (counting == Counting::kNow && s.debt.most > 0 &&
-        at_most + static_cast<std::int64_t>(ahead) + 1 >= s.limits.passes) {
+    if (counting == Counting::kNow && !far && s.debt.most > 0) {
       counted += Settle(s.debt, s.io);
     }
     const std::int64_t most_counted = s.limits.passes - pass - counted - s.debt.most;
