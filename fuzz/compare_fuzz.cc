@@ -2,13 +2,15 @@
 // split at its first 0xFE byte into file1 and file2 (file2 is file1 again
 // when there is none). Each run must end; its listing may hold only lines of
 // the two files, the fixed texts, rules and NUL reports; identical inputs
-// must give the opening rule alone; and the indexed search must write what
-// the plain search stepping through every pair writes.
+// must give the opening rule alone; and the indexed search, reading short
+// or not, must write what the plain search stepping through every pair
+// writes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "app/run.h"
 #include "tests/listing_lines.h"
@@ -25,13 +27,18 @@ struct Outcome {
   int status;
 };
 
-// Runs the comparison.
+// Runs the comparison; reads of both files give at most `read_cap` bytes
+// while more follow, drawn counts when `short_seed` is set.
 Outcome Run(const std::string& file1, const std::string& file2, const vellum::RunSettings& settings,
-            bool blocks = false) {
+            bool blocks = false, std::int64_t read_cap = 0, std::uint32_t short_seed = 0) {
   vellum::testing::MemoryPlatform platform;
   platform.stdout_takes_blocks = blocks;
-  platform.AddFile("f1", file1);
-  platform.AddFile("f2", file2);
+  for (const auto& [name, bytes] : {std::pair{"f1", &file1}, std::pair{"f2", &file2}}) {
+    vellum::testing::MemoryFileSetup setup = vellum::testing::FileBytes(*bytes);
+    setup.read_cap = read_cap;
+    setup.short_seed = short_seed;
+    platform.AddFile(name, std::move(setup));
+  }
   const int status = vellum::RunProgram(platform, {"vellum", "f1", "f2"}, settings);
   return {platform.out, platform.err, status};
 }
@@ -71,8 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (limited) {
     fast.limits.passes = 1 + draw % 40;
   }
-  // Standard output in blocks for half the inputs: the same bytes either way.
-  const Outcome outcome = Run(file1, file2, fast, size % 2 == 0);
+  // Standard output in blocks for half the inputs, and reads that come back
+  // short for two in seven: the same bytes either way.
+  const bool short_reads = size % 7 < 2;
+  const Outcome outcome = Run(file1, file2, fast, size % 2 == 0, short_reads ? 1 + draw % 13 : 0,
+                              size % 7 == 0 ? static_cast<std::uint32_t>(size) : 0);
   if (!limited && (outcome.status != 0 || !outcome.err.empty())) {
     std::abort();
   }

@@ -173,6 +173,18 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
       shrunk.change = [size](std::string& bytes) { bytes.resize(size); };
       (&shrunk == &seen1 ? setup1 : setup2).bytes.resize(size);
     }
+    if (maker.Pick(4) == 0) {
+      // Reads of either file or both come back short, capped or drawn, at
+      // every offset, forward and backward: the same listing.
+      const std::uint32_t cap = 1 + maker.Pick(maker.Pick(2) == 0 ? 8 : 400);
+      const std::uint32_t seed = maker.Pick(2) == 0 ? 0 : 1 + maker.Pick(1000);
+      for (MemoryFileSetup* short_reading : {&seen1, &seen2}) {
+        if (maker.Pick(3) != 0) {
+          short_reading->read_cap = cap;
+          short_reading->short_seed = seed;
+        }
+      }
+    }
     const Outcome expected = RunPair(setup1, setup2, plain);
     const Outcome got = RunPair(seen1, seen2, fast, maker.Pick(2) == 0);
     ASSERT_EQ(got, expected) << "trial " << trial << "\n--- file1\n"

@@ -1,8 +1,8 @@
 // An in-memory platform for tests: named files held as strings, standard
 // output and error captured, standard input from a string, and faults to
-// inject (a read that fails from some offset on, a file rewritten between
-// reads, an output that stops taking bytes for any cause, a rename as a
-// file is opened).
+// inject (a read that fails from some offset on, reads that come back
+// short, a file rewritten between reads, an output that stops taking bytes
+// for any cause, a rename as a file is opened).
 #ifndef VELLUM_TESTS_MEMORY_PLATFORM_H_
 #define VELLUM_TESTS_MEMORY_PLATFORM_H_
 
@@ -40,6 +40,11 @@ struct MemoryFileSetup {
   // What opening it gives, as the system may refuse a name it found (a
   // socket put in a file's place, a device that is not there).
   io::OpenStatus open_status = io::OpenStatus::kOk;
+  // A read gives at most this many bytes while more follow, as network and
+  // user-space file systems answer; 0 gives all that is asked. With
+  // `short_seed` set, each read's count is drawn from 1 to the cap.
+  std::int64_t read_cap = 0;
+  std::uint32_t short_seed = 0;
 };
 
 inline MemoryFileSetup FileBytes(std::string bytes, std::int64_t fail_from = -1) {
@@ -52,18 +57,31 @@ inline MemoryFileSetup FileBytes(std::string bytes, std::int64_t fail_from = -1)
 class MemoryFile final : public io::InputFile {
  public:
   explicit MemoryFile(MemoryFileSetup* setup, std::int64_t* reads) : setup_(setup), reads_(reads) {}
-  std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) override {
-    ++*reads_;
-    if (setup_->change && done_ == setup_->change_after_reads) {
-      setup_->change(setup_->bytes);
+  // Faults count the reader's requests: a read that goes on where a short
+  // one stopped is part of the request that read short, not a new one.
+  std::int64_t ReadSome(std::int64_t offset, char* data, std::int64_t size) override {
+    if (offset != resume_at_) {
+      ++*reads_;
+      if (setup_->change && done_ == setup_->change_after_reads) {
+        setup_->change(setup_->bytes);
+      }
+      if (setup_->fail_after_reads >= 0 && done_ >= setup_->fail_after_reads) {
+        return -1;
+      }
+      if (setup_->no_memory_after_reads >= 0 && done_ >= setup_->no_memory_after_reads) {
+        throw std::bad_alloc();
+      }
+      ++done_;
     }
-    if (setup_->fail_after_reads >= 0 && done_ >= setup_->fail_after_reads) {
-      return -1;
+    resume_at_ = -1;
+    const std::int64_t asked = size;
+    if (setup_->read_cap > 0) {
+      size = std::min(size, setup_->read_cap);
+      if (setup_->short_seed != 0) {
+        draw_ = draw_ * 1103515245U + 12345U + setup_->short_seed;
+        size = 1 + static_cast<std::int64_t>(draw_ >> 8) % size;
+      }
     }
-    if (setup_->no_memory_after_reads >= 0 && done_ >= setup_->no_memory_after_reads) {
-      throw std::bad_alloc();
-    }
-    ++done_;
     const auto length = static_cast<std::int64_t>(setup_->bytes.size());
     if (setup_->fail_from >= 0 && offset + size > setup_->fail_from) {
       return -1;
@@ -73,6 +91,9 @@ class MemoryFile final : public io::InputFile {
     }
     const std::int64_t n = std::min(size, length - offset);
     std::memcpy(data, setup_->bytes.data() + offset, static_cast<std::size_t>(n));
+    if (n < asked) {
+      resume_at_ = offset + n;
+    }
     return n;
   }
 
@@ -81,7 +102,9 @@ class MemoryFile final : public io::InputFile {
  private:
   MemoryFileSetup* setup_;
   std::int64_t* reads_;
-  std::int64_t done_ = 0;
+  std::int64_t done_ = 0;        // requests served
+  std::int64_t resume_at_ = -1;  // where the request that read short goes on
+  std::uint32_t draw_ = 0;
 };
 
 class MemoryPlatform final : public io::Platform {
@@ -183,7 +206,7 @@ class MemoryPlatform final : public io::Platform {
   std::size_t out_room = std::string::npos;
   io::WriteStatus out_cut = io::WriteStatus::kDeviceFull;
   std::optional<io::FileIdentity> stdout_identity;  // of the file standard output writes into
-  std::int64_t reads = 0;                           // ReadAt calls on all files
+  std::int64_t reads = 0;                           // reads of all files
   std::vector<io::Stream> streams_written;          // the stream of each write, in order
   // Called as a file is opened, before anything is looked up: a rename
   // racing the open.

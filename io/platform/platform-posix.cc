@@ -21,7 +21,7 @@ class PosixFile final : public InputFile {
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
 
-  std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) override {
+  std::int64_t ReadSome(std::int64_t offset, char* data, std::int64_t size) override {
     for (;;) {
       const ssize_t got = ::pread(fd_, data, static_cast<std::size_t>(size), offset);
       if (got >= 0) {

@@ -105,7 +105,7 @@ class Win32File final : public InputFile {
   Win32File(const Win32File&) = delete;
   Win32File& operator=(const Win32File&) = delete;
 
-  std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) override {
+  std::int64_t ReadSome(std::int64_t offset, char* data, std::int64_t size) override {
     LARGE_INTEGER position{};
     position.QuadPart = offset;
     if (::SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) == 0) {

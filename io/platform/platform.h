@@ -36,9 +36,28 @@ struct FileIdentity {
 class InputFile {
  public:
   virtual ~InputFile() = default;
-  // Reads up to `size` bytes at `offset` into `data`. Returns the number of
-  // bytes read, 0 at the end of the file, or -1 when the read fails.
-  virtual std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) = 0;
+  // Reads `size` bytes at `offset` into `data`, asking again after a read
+  // that comes back short. Returns `size`, fewer only where the file ends
+  // (0 at or past its end), or -1 when a read fails, whatever it gave first.
+  std::int64_t ReadAt(std::int64_t offset, char* data, std::int64_t size) {
+    std::int64_t done = 0;
+    while (done < size) {
+      const std::int64_t got = ReadSome(offset + done, data + done, size - done);
+      if (got < 0) {
+        return -1;
+      }
+      if (got == 0) {
+        break;
+      }
+      done += got < size - done ? got : size - done;
+    }
+    return done;
+  }
+  // One read as the system answers it: up to `size` bytes at `offset`, and
+  // possibly fewer while more follow (network and user-space file systems
+  // give short counts); 0 only at the end of the file; -1 when it fails. An
+  // interrupted read is made again, never reported.
+  virtual std::int64_t ReadSome(std::int64_t offset, char* data, std::int64_t size) = 0;
   // The file's size in bytes; -1 when the system does not tell.
   virtual std::int64_t Size() { return -1; }
 };
