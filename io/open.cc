@@ -143,7 +143,7 @@ void OPEN_INPUT(Io& io, std::int32_t unit) {
   // Both inputs open and checked: the rest of the run only reads them and
   // writes, and a crafted input that found a fault could do no more.
   if (io.units[0].open && io.units[1].open) {
-    io.platform.Confine();
+    io.platform.Confine(io.units[0].file.get(), io.units[1].file.get());
   }
 }
 

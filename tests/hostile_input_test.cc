@@ -55,6 +55,31 @@ TEST(ChangingFile, ShrinkingOrGrowingWhileComparedEndsCleanly) {
   }
 }
 
+TEST(ShortReads, TheBuiltProgramListsWhatThePlainRunLists) {
+#ifndef VELLUM_SHORT_READS_PRELOAD
+  GTEST_SKIP() << "the program is linked statically or sanitized: no library can be put "
+                  "under its reads (the dynamic preset runs this)";
+#else
+  TempFolder folder;
+  folder.Write("old", SixteenByteLines(3000, 60));
+  folder.Write("new", SixteenByteLines(3000, 0));
+  folder.Write("same", SixteenByteLines(3000, 0));
+  for (const std::vector<std::string>& pair :
+       {std::vector<std::string>{"old", "new"}, std::vector<std::string>{"new", "same"}}) {
+    const ProgramResult plain = RunVellum(folder, pair);
+    ASSERT_EQ(plain.status, 0);
+    for (const char* cap : {"1", "7", "100", "4000", "65536", "100000", "131072"}) {
+      RunOptions options;
+      options.environment = {{"LD_PRELOAD", VELLUM_SHORT_READS_PRELOAD}, {"VELLUM_READ_CAP", cap}};
+      const ProgramResult got = RunVellum(folder, pair, options);
+      EXPECT_TRUE(got.out == plain.out) << pair[0] << " at most " << cap << " bytes a read";
+      EXPECT_EQ(got.err, plain.err) << cap;
+      EXPECT_EQ(got.status, plain.status) << cap;
+    }
+  }
+#endif
+}
+
 TEST(HugeLines, TenMegabyteSingleLineIsReadInFixedMemory) {
   TempFolder folder;
   const std::string line(std::size_t{10'000'000}, 'x');

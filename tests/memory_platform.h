@@ -189,7 +189,9 @@ class MemoryPlatform final : public io::Platform {
   std::size_t NameLimit(io::NameSource /*source*/) const override { return name_limit; }
   std::size_t NameLength(std::string_view name) const override { return name.size(); }
   io::OpenStatus OpenDevice(const std::string& /*device*/) override { return io::OpenStatus::kOk; }
-  void Confine() override { confined_after_reads = reads; }
+  void Confine(const io::InputFile* /*file1*/, const io::InputFile* /*file2*/) override {
+    confined_after_reads = reads;
+  }
 
   std::string out;
   std::string err;

@@ -55,19 +55,28 @@ TEST(StandardDescriptors, ClosedOrReadOnlyOnesNeitherLoseOutputNorTakeInputs) {
        prompt2,
        MainReport(75, "F6501: OPEN()", "standard input ended while a file name was awaited")},
   };
-  for (const DescriptorRow& row : rows) {
-    TempFolder folder;
-    folder.Write("a", "b\n");  // names file b, should it be read as an answer
-    folder.Write("b", "b\n");
-    folder.Write("out", "");
-    RunOptions options;
-    options.stdout_path = (folder.path() / "out").string();
-    options.stdout_mode = row.stdout_mode;
-    options.closed = row.closed;
-    const ProgramResult result = RunVellum(folder, row.args, options);
-    EXPECT_EQ(ReadFile(folder.path() / "out"), row.out) << row.name;
-    EXPECT_EQ(result.err, row.err) << row.name;
-    EXPECT_EQ(result.status, 1) << row.name;
+  // The same with no null device to fill a closed descriptor, as in a
+  // chroot or a minimal container, where the system lets a child have one.
+  for (const bool without_dev : {false, true}) {
+    for (const DescriptorRow& row : rows) {
+      TempFolder folder;
+      folder.Write("a", "b\n");  // names file b, should it be read as an answer
+      folder.Write("b", "b\n");
+      folder.Write("out", "");
+      RunOptions options;
+      options.stdout_path = (folder.path() / "out").string();
+      options.stdout_mode = row.stdout_mode;
+      options.closed = row.closed;
+      options.without_dev = without_dev && !Emulated();
+      const ProgramResult result = RunVellum(folder, row.args, options);
+      if (result.status == kNoPrivateDev) {
+        continue;
+      }
+      const std::string name = std::string(row.name) + (options.without_dev ? ", no /dev" : "");
+      EXPECT_EQ(ReadFile(folder.path() / "out"), row.out) << name;
+      EXPECT_EQ(result.err, row.err) << name;
+      EXPECT_EQ(result.status, 1) << name;
+    }
   }
 }
 

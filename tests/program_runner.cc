@@ -2,7 +2,9 @@
 #include "tests/program_runner.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +48,16 @@ int LosingOutput(RunOptions::Lost lost, int out) {
     return terminal;
   }
   return out;
+}
+
+// Gives the process a mount namespace of its own in which /dev is an empty
+// file system; as root, or in a user namespace where the system allows one.
+bool WithoutDev() {
+  if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+    return false;
+  }
+  return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount("none", "/dev", "tmpfs", 0, nullptr) == 0 && ::access("/dev/null", F_OK) != 0;
 }
 
 }  // namespace
@@ -143,6 +155,12 @@ ProgramResult RunVellum(const TempFolder& folder, const std::vector<std::string>
     ::dup2(in, STDIN_FILENO);
     ::dup2(out_fds[1] >= 0 ? out_fds[1] : LosingOutput(options.stdout_lost, out), STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    if (options.without_dev && !WithoutDev()) {
+      ::_exit(kNoPrivateDev);
+    }
+    for (const auto& [name, value] : options.environment) {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
     if (options.stdout_nonblocking) {
       ::fcntl(STDOUT_FILENO, F_SETFL, ::fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
     }

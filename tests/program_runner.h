@@ -69,7 +69,17 @@ struct RunOptions {
   // Standard output left non-blocking, as a careless parent may leave it:
   // a full pipe then refuses a write (EAGAIN) until it is read.
   bool stdout_nonblocking = false;
+  // Run in a mount namespace of its own whose /dev is empty, as in a chroot
+  // or a minimal container; the result's status is kNoPrivateDev where the
+  // system lets the child make none.
+  bool without_dev = false;
+  // Variables added to the child's environment.
+  std::map<std::string, std::string> environment;
 };
+
+// The status of a run with `without_dev` that the system could not give an
+// empty /dev.
+inline constexpr int kNoPrivateDev = 126;
 
 // Runs vellum with `args` in `folder`; standard input is /dev/null unless
 // `options` says otherwise.

@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,10 +25,21 @@
 namespace vellum::testing {
 namespace {
 
-// What code that took the process over could try once the inputs are open.
+// What a confined child holds: one of its inputs, a file and a pipe it
+// inherited and may no longer use, and its parent's process id.
+struct Held {
+  int input = -1;
+  int inherited_file = -1;
+  int inherited_pipe = -1;
+  pid_t parent = 0;
+};
+
+// What code that took the process over could try once the inputs are open,
+// and what the run itself still needs; `error` is what the attempt meets.
 struct AttackRow {
   const char* name;
-  long (*attempt)();
+  long (*attempt)(const Held&);
+  int error = EPERM;
 };
 
 // The errno each attempt of `rows` met in a child process that confined
@@ -37,24 +50,42 @@ struct ConfinedChild {
   int exit_status = -1;
 };
 
+// A file of `bytes` on no path, open for reading and writing.
+int UnnamedFile(const std::string& bytes) {
+  const int fd = ::open(::testing::TempDir().c_str(), O_TMPFILE | O_RDWR, 0600);
+  if (fd >= 0 && ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Forks a child that confines itself with `inputs` its own input and the
+// pipe it waits on, then makes each attempt and sends its errno on standard
+// error, the one descriptor it may still write to but standard output.
 ConfinedChild AttemptConfined(const std::vector<AttackRow>& rows) {
   std::array<int, 2> results{};
   std::array<int, 2> release{};
+  std::array<int, 2> input{};
+  std::array<int, 2> inherited{};
   ConfinedChild got;
-  if (::pipe(results.data()) != 0 || ::pipe(release.data()) != 0) {
+  if (::pipe(results.data()) != 0 || ::pipe(release.data()) != 0 || ::pipe(input.data()) != 0 ||
+      ::pipe(inherited.data()) != 0 || ::write(input[1], "ab", 2) != 2) {
     return got;
   }
+  const Held held{input[0], UnnamedFile(std::string(4096, 's')), inherited[1], ::getpid()};
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(results[0]);
     ::close(release[1]);
-    if (!io::ConfineToOpenFiles()) {
+    if (::dup2(results[1], STDERR_FILENO) != STDERR_FILENO ||
+        !io::ConfineToOpenFiles({release[0], held.input})) {
       ::_exit(2);
     }
     for (const AttackRow& row : rows) {
       errno = 0;
-      const int error = row.attempt() == -1 ? errno : 0;
-      if (::write(results[1], &error, sizeof error) != sizeof error) {
+      const int error = row.attempt(held) == -1 ? errno : 0;
+      if (::write(STDERR_FILENO, &error, sizeof error) != sizeof error) {
         ::_exit(3);
       }
     }
@@ -77,6 +108,9 @@ ConfinedChild AttemptConfined(const std::vector<AttackRow>& rows) {
   if (::waitpid(child, &wait_status, 0) == child && WIFEXITED(wait_status)) {
     got.exit_status = WEXITSTATUS(wait_status);
   }
+  for (const int fd : {input[0], input[1], inherited[0], inherited[1], held.inherited_file}) {
+    ::close(fd);
+  }
   return got;
 }
 
@@ -86,43 +120,112 @@ TEST(Sandbox, RefusesWhatAnAttackerWouldTryOnceTheInputsAreOpen) {
                     "without sanitizers)";
   }
   const std::vector<AttackRow> rows = {
-      {"open a file", [] { return static_cast<long>(::open("/etc/hostname", O_RDONLY)); }},
+      {"open a file",
+       [](const Held&) { return static_cast<long>(::open("/etc/hostname", O_RDONLY)); }},
       {"run a shell",
-       [] {
+       [](const Held&) {
          char* const argv[] = {const_cast<char*>("sh"), nullptr};
          return static_cast<long>(::execve("/bin/sh", argv, nullptr));
        }},
-      {"open a socket", [] { return static_cast<long>(::socket(AF_INET, SOCK_STREAM, 0)); }},
-      {"trace itself", [] { return ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr); }},
+      {"open a socket",
+       [](const Held&) { return static_cast<long>(::socket(AF_INET, SOCK_STREAM, 0)); }},
+      {"trace itself", [](const Held&) { return ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr); }},
       {"make a page executable",
-       [] {
+       [](const Held&) {
          void* page = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
          return page == MAP_FAILED ? 0L : static_cast<long>(::mprotect(page, 4096, PROT_EXEC));
        }},
       {"map executable memory",
-       [] {
+       [](const Held&) {
          return ::mmap(nullptr, 4096, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) ==
                         MAP_FAILED
                     ? -1L
                     : 0L;
        }},
-      {"change a file's mode", [] { return static_cast<long>(::chmod("/tmp", 01777)); }},
+      {"change a file's mode",
+       [](const Held&) { return static_cast<long>(::chmod("/tmp", 01777)); }},
       {"look up a path",
-       [] {
+       [](const Held&) {
          struct stat info {};
          return static_cast<long>(::stat("/etc/hostname", &info));
        }},
-      {"signal another process", [] { return static_cast<long>(::kill(1, 0)); }},
+      {"look up a path, flagged as by descriptor",
+       [](const Held&) {
+         struct stat info {};
+         return ::syscall(SYS_newfstatat, AT_FDCWD, "/etc/hostname", &info, AT_EMPTY_PATH);
+       }},
+      {"look up a path with statx",
+       [](const Held&) {
+         struct statx info {};
+         return ::syscall(SYS_statx, AT_FDCWD, "/etc/hostname", 0, STATX_SIZE, &info);
+       }},
+      {"signal another process", [](const Held&) { return static_cast<long>(::kill(1, 0)); }},
+      {"signal another process's thread",
+       [](const Held& held) { return ::syscall(SYS_tgkill, held.parent, held.parent, 0); }},
+      {"read an inherited file",
+       [](const Held& held) {
+         char byte = 0;
+         return static_cast<long>(::pread(held.inherited_file, &byte, 1, 0));
+       }},
+      {"map an inherited file",
+       [](const Held& held) {
+         return ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE, held.inherited_file, 0) == MAP_FAILED
+                    ? -1L
+                    : 0L;
+       }},
+      {"write an inherited pipe",
+       [](const Held& held) { return static_cast<long>(::write(held.inherited_pipe, "x", 1)); }},
+      // What the run itself does, still allowed.
+      {"read an input",
+       [](const Held& held) {
+         char byte = 0;
+         return static_cast<long>(::read(held.input, &byte, 1));
+       },
+       0},
+      {"size an input by its descriptor",
+       [](const Held& held) {
+         struct stat info {};
+         return ::syscall(SYS_fstat, held.input, &info);
+       },
+       0},
+      {"map memory",
+       [](const Held&) {
+         return ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) ==
+                        MAP_FAILED
+                    ? -1L
+                    : 0L;
+       },
+       0},
   };
   const ConfinedChild got = AttemptConfined(rows);
   ASSERT_EQ(got.exit_status, 0) << "2: the kernel refused the filter; 3, 4: the child could not "
                                    "write its results or read its release";
   ASSERT_EQ(got.errors.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(got.errors[i], EPERM) << rows[i].name;
+    EXPECT_EQ(got.errors[i], rows[i].error) << rows[i].name;
   }
   EXPECT_NE(got.status.find("NoNewPrivs:\t1\n"), std::string::npos) << got.status;
   EXPECT_NE(got.status.find("Seccomp:\t2\n"), std::string::npos) << got.status;
+}
+
+TEST(Sandbox, LandlockAloneDeniesTheFileSystem) {
+  if (!io::ConfinesInThisBuild()) {
+    GTEST_SKIP() << "this build does not confine the process";
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || !io::DenyFileSystem()) {
+      ::_exit(2);
+    }
+    ::_exit(::open("/etc/hostname", O_RDONLY) == -1 && errno == EACCES ? 0 : 1);
+  }
+  int wait_status = 0;
+  ASSERT_EQ(::waitpid(child, &wait_status, 0), child);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  if (WEXITSTATUS(wait_status) == 2) {
+    GTEST_SKIP() << "this kernel has no Landlock";
+  }
+  EXPECT_EQ(WEXITSTATUS(wait_status), 0) << "a file opened after Landlock took every right";
 }
 
 TEST(Sandbox, AnAbortStillEndsTheProcessBySIGABRT) {
@@ -131,7 +234,7 @@ TEST(Sandbox, AnAbortStillEndsTheProcessBySIGABRT) {
   }
   const pid_t child = ::fork();
   if (child == 0) {
-    io::ConfineToOpenFiles();
+    io::ConfineToOpenFiles({-1, -1});
     std::abort();
   }
   int wait_status = 0;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,12 +36,45 @@ class PosixFile final : public InputFile {
 
   std::int64_t Size() override {
     struct stat info {};
-    return ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : -1;
+    return StatOfDescriptor(fd_, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : -1;
   }
 
+  int Descriptor() const { return fd_; }
+
  private:
+  // The kernel's fstat where the processor has the call: the C library's
+  // may ask newfstatat with an empty path, and a confined run looks up no
+  // path at all.
+  static int StatOfDescriptor(int fd, struct stat* info) {
+#if defined(__linux__) && defined(__x86_64__)
+    return static_cast<int>(::syscall(SYS_fstat, fd, info));
+#else
+    return ::fstat(fd, info);
+#endif
+  }
+
   int fd_;
 };
+
+// The descriptor of an input this platform opened, -1 for none.
+int DescriptorOf(const InputFile* file) {
+  return file != nullptr ? static_cast<const PosixFile*>(file)->Descriptor() : -1;
+}
+
+// Moves an input opened as descriptor 0, 1 or 2 (one of them was closed)
+// above them, so that it is never read as standard input nor written as
+// output, whether or not a null device could have filled the gap. Returns
+// the descriptor to use, or -1 with errno set.
+int AboveStandardDescriptors(int fd) {
+  if (fd > STDERR_FILENO) {
+    return fd;
+  }
+  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return moved;
+}
 
 OpenStatus StatusOfErrno(int error) {
   switch (error) {
@@ -123,6 +157,9 @@ class PosixPlatform final : public Platform {
     do {
       fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      fd = AboveStandardDescriptors(fd);
+    }
     if (fd < 0) {
       result.status = StatusOfErrno(errno);
       return result;
@@ -210,7 +247,9 @@ class PosixPlatform final : public Platform {
 
   bool StdoutTakesBlocks() override { return ::isatty(STDOUT_FILENO) == 0; }
 
-  void Confine() override { ConfineToOpenFiles(); }
+  void Confine(const InputFile* file1, const InputFile* file2) override {
+    ConfineToOpenFiles({DescriptorOf(file1), DescriptorOf(file2)});
+  }
 
   bool StdinIsCharacterDevice() override {
     struct stat info {};
@@ -218,27 +257,9 @@ class PosixPlatform final : public Platform {
   }
 };
 
-// Opens each of descriptors 0, 1 and 2 that is closed on the null device,
-// for reading only: no input file can then take a standard descriptor's
-// number, and writes to a closed standard output fail instead of vanishing.
-void OpenClosedStandardDescriptors() {
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
-      continue;
-    }
-    // The lower descriptors are open by now, so the null device takes fd.
-    const int opened = ::open("/dev/null", O_RDONLY | O_NOCTTY);
-    if (opened >= 0 && opened != fd) {
-      ::dup2(opened, fd);
-      ::close(opened);
-    }
-  }
-}
-
 }  // namespace
 
 Platform& NativePlatform() {
-  OpenClosedStandardDescriptors();
   // It holds no state; being static, it needs no memory from the heap.
   static PosixPlatform platform;
   return platform;

@@ -131,10 +131,11 @@ class Platform {
   // AUX), to learn whether it exists; the unit reads nothing from it.
   virtual OpenStatus OpenDevice(const std::string& device) = 0;
   // Called once both inputs are open and checked, before the first record
-  // is read: from then on the process needs only to read its open inputs
-  // and write its standard streams, and gives up every other right where
-  // the system allows (io/platform/sandbox.h). Never fails the run.
-  virtual void Confine() {}
+  // is read, with their files (null for a device): from then on the process
+  // needs only to read those two and write its standard streams, and gives
+  // up every other right where the system allows, the use of any other
+  // descriptor included (io/platform/sandbox.h). Never fails the run.
+  virtual void Confine(const InputFile* /*file1*/, const InputFile* /*file2*/) {}
 };
 
 // The platform of the running process, ready without taking memory.

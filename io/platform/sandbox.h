@@ -2,22 +2,32 @@
 // every right the rest of a run does not need. On Linux on x86-64 it sets
 // no-new-privileges, adds a Landlock ruleset that grants no file-system
 // access where the kernel has Landlock, and installs a seccomp filter that
-// allows only reading and seeking open files, writing, memory without
-// execution, the signals an abort needs, closing and exiting; every other
-// system call fails with EPERM, so a forgotten one becomes a report, never
-// a silent death. Elsewhere, and in sanitizer builds, it does nothing.
+// allows only reading, seeking and sizing the two inputs by their
+// descriptors, writing standard output and error, memory that maps no file
+// and never executes, the signals an abort needs, closing and exiting.
+// Every other call fails with EPERM, so a forgotten one becomes a report,
+// never a silent death; so does any use of a descriptor the process
+// inherited, and any look-up of a path. Elsewhere, and in sanitizer
+// builds, it does nothing.
 #ifndef VELLUM_IO_PLATFORM_SANDBOX_H_
 #define VELLUM_IO_PLATFORM_SANDBOX_H_
+
+#include <array>
 
 namespace vellum::io {
 
 // Whether this build confines the process at all.
 bool ConfinesInThisBuild();
 
-// Confines the process as above. Returns whether the filter is installed;
-// where the system refuses it (an old kernel, an emulator, a container that
-// forbids it) the run goes on exactly as before.
-bool ConfineToOpenFiles();
+// Confines the process as above; `inputs` are the descriptors of the two
+// inputs, -1 for one that has none. Returns whether the filter is
+// installed; where the system refuses it (an old kernel, an emulator, a
+// container that forbids it) the run goes on exactly as before.
+bool ConfineToOpenFiles(std::array<int, 2> inputs);
+
+// The Landlock step alone: takes every file-system right the kernel knows
+// of, granting none back. Returns false where the kernel has no Landlock.
+bool DenyFileSystem();
 
 }  // namespace vellum::io
 
