@@ -65,9 +65,10 @@ TEST(Console, PendingOutputGoesOutBeforeAFailureReport) {
 // each record at once would report it, even where one routine is called
 // again and again from different statements of its caller, and makes its
 // records at the same stack place each time, and where the caller writes
-// between the calls. A few calls are cut at every byte; enough calls to
-// fill the notes a buffer takes, so that they write it out early, at every
-// 97th.
+// records or direct bytes between the calls. A few calls are cut at every
+// byte; enough calls to fill the notes a buffer takes, so that a record or
+// a direct write finds them full and writes the buffer out early, at every
+// 13th.
 TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
   const auto write_all = [](io::Io& io, std::int32_t calls) {
     io::RoutineFrame caller(io, "", 1);
@@ -81,14 +82,16 @@ TEST(Console, AFailedBlockNamesTheCallThatMadeItsFirstLostByte) {
     };
     for (std::int32_t call = 0; call < calls; ++call) {
       caller.At(10 + call);
-      if (call % 2 == 1) {
+      if (call % 4 == 1) {
         io::WriteRecord(io, {" caller"});
+      } else if (call % 4 == 3) {
+        io::WriteStdout(io, "direct");  // as a prompt is written
       }
       callee(call % 3 == 0);
     }
     io::FlushStdout(io);
   };
-  for (const auto& [calls, step] : {std::pair{6, 1}, std::pair{1200, 97}}) {
+  for (const auto& [calls, step] : {std::pair{6, 1}, std::pair{1200, 13}}) {
     MemoryPlatform whole;
     io::Io whole_io(whole, {"vellum"});
     write_all(whole_io, calls);

@@ -135,6 +135,14 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
       file1 = LineMaker::Distinct('a', 60 + maker.Pick(80), file1);
       file2 = LineMaker::Distinct('b', 60 + maker.Pick(80), file2);
     }
+    // Long runs of common lines, passed a block at a time; under a pass
+    // limit within them, runs deferred in parts that join are settled.
+    const bool common_runs = maker.Pick(12) == 0;
+    if (common_runs) {
+      const std::size_t lines = 40 + maker.Pick(200);
+      file1 = LineMaker::Distinct('c', lines, file1);
+      file2 = LineMaker::Distinct('c', lines, file2);
+    }
     RunSettings fast;
     // Blocks that straddle the quick read's 64 bytes and a record's 301.
     constexpr std::int32_t kBlockBases[] = {1, 56, 292, 4096};
@@ -142,7 +150,9 @@ TEST(Differential, IndexedSearchWritesWhatThePlainSearchWrites) {
     if (maker.Pick(3) == 0) {
       fast.limits.search_cycles = 1 + static_cast<std::int32_t>(maker.Pick(4));
     }
-    if (const std::uint32_t roll = maker.Pick(8); roll == 0) {
+    if (common_runs && maker.Pick(2) == 0) {
+      fast.limits.passes = 1 + static_cast<std::int32_t>(maker.Pick(300));
+    } else if (const std::uint32_t roll = maker.Pick(8); roll == 0) {
       fast.limits.passes = 1 + static_cast<std::int32_t>(maker.Pick(20));
     } else if (roll == 1) {
       // A limit that runs of common lines may reach at first, and then no

@@ -3,6 +3,7 @@
 // abort under the filter, and the program seen confined in mid-run.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/landlock.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/ptrace.h>
@@ -45,6 +46,7 @@ struct AttackRow {
 // The errno each attempt of `rows` met in a child process that confined
 // itself first (0 where one succeeded), and its status file as it waited.
 struct ConfinedChild {
+  bool file_system = false;  // whether Landlock took hold beside the filter
   std::vector<int> errors;
   std::string status;
   int exit_status = -1;
@@ -78,8 +80,12 @@ ConfinedChild AttemptConfined(const std::vector<AttackRow>& rows) {
   if (child == 0) {
     ::close(results[0]);
     ::close(release[1]);
-    if (::dup2(results[1], STDERR_FILENO) != STDERR_FILENO ||
-        !io::ConfineToOpenFiles({release[0], held.input})) {
+    if (::dup2(results[1], STDERR_FILENO) != STDERR_FILENO) {
+      ::_exit(2);
+    }
+    const io::Confinement confined = io::ConfineToOpenFiles({release[0], held.input});
+    const int file_system = confined.file_system ? 1 : 0;
+    if (!confined.filter || ::write(STDERR_FILENO, &file_system, sizeof file_system) <= 0) {
       ::_exit(2);
     }
     for (const AttackRow& row : rows) {
@@ -94,6 +100,9 @@ ConfinedChild AttemptConfined(const std::vector<AttackRow>& rows) {
   }
   ::close(results[1]);
   ::close(release[0]);
+  int file_system = 0;
+  got.file_system = ::read(results[0], &file_system, sizeof file_system) == sizeof file_system &&
+                    file_system == 1;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     int error = 0;
     if (::read(results[0], &error, sizeof error) != sizeof error) {
@@ -204,6 +213,10 @@ TEST(Sandbox, RefusesWhatAnAttackerWouldTryOnceTheInputsAreOpen) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(got.errors[i], rows[i].error) << rows[i].name;
   }
+  // Landlock beside the filter wherever the kernel has it.
+  const bool landlock =
+      ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) >= 1;
+  EXPECT_EQ(got.file_system, landlock);
   EXPECT_NE(got.status.find("NoNewPrivs:\t1\n"), std::string::npos) << got.status;
   EXPECT_NE(got.status.find("Seccomp:\t2\n"), std::string::npos) << got.status;
 }

@@ -216,19 +216,23 @@ TEST(FailureReport, MemoryFailingAfterTheFirstByteIsF6700AfterWhatWasWritten) {
   const std::string report =
       "\r\nrun-time error F6700\r\n- not enough memory to go on with the comparison\r\n";
   const std::string prompt = "File name missing or blank - please enter file name\r\nUNIT 2? ";
+  // Standard output in blocks, or a terminal that takes each write at once.
   for (const bool in_answer : {false, true}) {
-    MemoryPlatform platform;
-    platform.stdout_takes_blocks = true;
-    platform.AddFile("f1", "a\nb\n");
-    MemoryFileSetup setup = FileBytes("a\nc\n");
-    setup.no_memory_after_reads = 1;
-    platform.AddFile("f2", setup);
-    // While an answer is read, after the prompt was written.
-    platform.stdin_no_memory = in_answer;
-    const int status = RunProgram(platform, {"vellum", "f1", in_answer ? "" : "f2"}, Blocks1024());
-    EXPECT_EQ(platform.out, in_answer ? prompt : kOpeningRule);
-    EXPECT_EQ(platform.err, report);
-    EXPECT_EQ(status, 1);
+    for (const bool blocks : {true, false}) {
+      MemoryPlatform platform;
+      platform.stdout_takes_blocks = blocks;
+      platform.AddFile("f1", "a\nb\n");
+      MemoryFileSetup setup = FileBytes("a\nc\n");
+      setup.no_memory_after_reads = 1;
+      platform.AddFile("f2", setup);
+      // While an answer is read, after the prompt was written.
+      platform.stdin_no_memory = in_answer;
+      const int status =
+          RunProgram(platform, {"vellum", "f1", in_answer ? "" : "f2"}, Blocks1024());
+      EXPECT_EQ(platform.out, in_answer ? prompt : kOpeningRule) << blocks;
+      EXPECT_EQ(platform.err, report) << blocks;
+      EXPECT_EQ(status, 1) << blocks;
+    }
   }
 }
 

@@ -209,15 +209,17 @@ bool DenyFileSystem() {
 
 bool ConfinesInThisBuild() { return true; }
 
-bool ConfineToOpenFiles(std::array<int, 2> inputs) {
+Confinement ConfineToOpenFiles(std::array<int, 2> inputs) {
+  Confinement confinement;
   if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
-    return false;
+    return confinement;
   }
-  DenyFileSystem();
+  confinement.file_system = DenyFileSystem();
   FilterWriter filter;
   WriteFilter(filter, static_cast<std::uint32_t>(::getpid()), inputs);
   const sock_fprog program = filter.Program();
-  return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program, 0, 0) == 0;
+  confinement.filter = ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program, 0, 0) == 0;
+  return confinement;
 }
 
 }  // namespace vellum::io
@@ -230,7 +232,7 @@ bool ConfinesInThisBuild() { return false; }
 
 bool DenyFileSystem() { return false; }
 
-bool ConfineToOpenFiles(std::array<int, 2> /*inputs*/) { return false; }
+Confinement ConfineToOpenFiles(std::array<int, 2> /*inputs*/) { return {}; }
 
 }  // namespace vellum::io
 

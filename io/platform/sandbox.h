@@ -19,11 +19,17 @@ namespace vellum::io {
 // Whether this build confines the process at all.
 bool ConfinesInThisBuild();
 
+// What took hold: the Landlock ruleset and the seccomp filter.
+struct Confinement {
+  bool file_system = false;
+  bool filter = false;
+};
+
 // Confines the process as above; `inputs` are the descriptors of the two
-// inputs, -1 for one that has none. Returns whether the filter is
-// installed; where the system refuses it (an old kernel, an emulator, a
-// container that forbids it) the run goes on exactly as before.
-bool ConfineToOpenFiles(std::array<int, 2> inputs);
+// inputs, -1 for one that has none. Where the system refuses a step (an
+// old kernel, an emulator, a container that forbids it) the run goes on
+// exactly as before without it.
+Confinement ConfineToOpenFiles(std::array<int, 2> inputs);
 
 // The Landlock step alone: takes every file-system right the kernel knows
 // of, granting none back. Returns false where the kernel has no Landlock.
