@@ -28,10 +28,13 @@ ssize_t Capped(int fd, void* data, size_t size, off64_t offset) {
 
 }  // namespace
 
+// The C library's own names, which the program calls.
+// NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" ssize_t pread64(int fd, void* data, size_t size, off64_t offset) {
   return Capped(fd, data, size, offset);
 }
 
+// NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
   return Capped(fd, data, size, offset);
 }
