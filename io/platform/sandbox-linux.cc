@@ -40,7 +40,7 @@ constexpr std::array kAllowed = {
 // Calls allowed on the two inputs' descriptors only: no descriptor the
 // process inherited can be read, and no path looked up (the size is asked
 // by descriptor with fstat itself, never newfstatat or statx).
-constexpr std::array kOnInputs = {SYS_read, SYS_pread64, SYS_lseek, SYS_fstat};
+constexpr std::array kOnInputs = {SYS_pread64, SYS_read, SYS_lseek, SYS_fstat};
 // Calls allowed on standard output and standard error only.
 constexpr std::array kOnOutputs = {SYS_write, SYS_writev};
 
@@ -133,14 +133,17 @@ void WriteFilter(FilterWriter& w, std::uint32_t pid, std::array<int, 2> inputs) 
   w.JumpUnlessEqual(AUDIT_ARCH_X86_64, W::kRefuse);
   w.Load(kNumber);
   w.JumpIfAtLeast(kX32Bit, W::kRefuse);
-  for (const long call : kAllowed) {
-    w.JumpIfEqual(static_cast<std::uint32_t>(call), W::kAllow);
-  }
+  // Reads and writes first: the kernel runs the filter at each of them,
+  // while the calls allowed whatever their arguments it answers from a
+  // cache.
   for (const long call : kOnInputs) {
     w.JumpIfEqual(static_cast<std::uint32_t>(call), W::kInputs);
   }
   for (const long call : kOnOutputs) {
     w.JumpIfEqual(static_cast<std::uint32_t>(call), W::kOutputs);
+  }
+  for (const long call : kAllowed) {
+    w.JumpIfEqual(static_cast<std::uint32_t>(call), W::kAllow);
   }
   w.JumpIfEqual(SYS_mmap, W::kMap);
   w.JumpIfEqual(SYS_mprotect, W::kNoExec);
