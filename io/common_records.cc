@@ -17,7 +17,7 @@ std::string_view CommonAhead(const InputUnit& first, const InputUnit& second) {
 
 void ReadOnAheadOfBoth(Io& io) {
   for (InputUnit& input : io.units) {
-    if (!input.eof && KeepsAhead(input)) {
+    if (!input.eof && CanReadOnAhead(input)) {
       ReadOnAhead(input);
     }
   }

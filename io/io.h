@@ -53,11 +53,14 @@ struct RecentRecords {
 // An input unit: one open file read through one fixed read buffer, which
 // holds `fill` bytes of the file from BlockStart on. The unit's position in
 // the file is BlockStart + pos. The file is read `block` bytes at a time;
-// the buffer has room for an eighth of a block more, the bytes a unit may
-// keep ahead of its position as it reads on (io/read_block).
+// the buffer has room for MostKeptAhead more, the bytes a unit may keep
+// ahead of its position as it reads on (io/read_block).
+constexpr std::int32_t MostKeptAhead(std::int32_t block) { return block / 8; }
+
 struct InputUnit {
   explicit InputUnit(std::int32_t read_block)
-      : block(read_block), buffer(static_cast<std::size_t>(read_block + read_block / 8)) {}
+      : block(read_block),
+        buffer(static_cast<std::size_t>(read_block + MostKeptAhead(read_block))) {}
 
   bool open = false;
   std::string name;  // the name as opened

@@ -42,10 +42,12 @@ std::int32_t ReadBlockBefore(Io& io, InputUnit& input, std::int64_t offset) {
   return input.fill;
 }
 
-bool KeepsAhead(const InputUnit& input) { return input.fill - input.pos <= input.block / 8; }
+bool CanReadOnAhead(const InputUnit& input) {
+  return input.fill - input.pos <= MostKeptAhead(input.block);
+}
 
 void ReadOnAhead(InputUnit& input) {
-  assert(KeepsAhead(input));
+  assert(CanReadOnAhead(input));
   ForgetRecent(input);
   char* data = input.buffer.Data();
   const std::int32_t ahead = input.fill - input.pos;

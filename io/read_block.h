@@ -21,13 +21,13 @@ bool ReadBlockFrom(Io& io, InputUnit& input, std::int64_t offset);
 // (BACKSPACE, 6500).
 std::int32_t ReadBlockBefore(Io& io, InputUnit& input, std::int64_t offset);
 
-// Whether the unit keeps few enough bytes past its position to read on:
-// at most an eighth of a block.
-bool KeepsAhead(const InputUnit& input);
+// Whether the bytes the unit holds past its position are few enough to
+// keep as it reads on: at most MostKeptAhead of a block.
+bool CanReadOnAhead(const InputUnit& input);
 
-// Moves the bytes the unit holds past its position, which it KeepsAhead, to
-// the start of its read buffer and reads the next block of the file in after
-// them, so that the records ahead go on being held past the block's end. A
+// Moves the bytes the unit holds past its position, when it CanReadOnAhead,
+// to the start of its read buffer and reads the next block of the file in
+// after them, so that the records ahead go on being held past the block's end. A
 // failed read changes nothing but that move: the next read of a record
 // meets the failure and reports it where it belongs.
 void ReadOnAhead(InputUnit& input);
