@@ -1,9 +1,10 @@
 // The state of the I/O layer for one run: the platform it talks to, the
 // command-line arguments with their cursor, the two input units, the console
 // unit's output buffer and line-end owed flag, the routine frames and how the
-// run ended. Every operation of the layer takes it. All the memory a run
-// needs is taken when it is made, untouched, so a run that starts never runs
-// short of memory and resident memory still grows only with use.
+// run ended. Every operation of the layer takes it. Its buffers are taken
+// when it is made, untouched, so resident memory grows only with use; what
+// a run takes later (a prompted name, a report's text) is small, and memory
+// running out then is a report, not a crash (app/run).
 #ifndef VELLUM_IO_IO_H_
 #define VELLUM_IO_IO_H_
 

@@ -20,8 +20,6 @@ void ReadBlock(Io& io, InputUnit& input, std::int64_t start, std::int64_t end,
     RAISE_FAILURE(io, {kFailureRead, operation, input.name,
                        "the file could not be read (a device or file system error)"});
   }
-  // A file that shrank gives fewer bytes; the positions stay consistent
-  // with what was actually read.
   input.fill = static_cast<std::int32_t>(std::clamp<std::int64_t>(got, 0, end - start));
   input.end_offset = start + input.fill;
 }

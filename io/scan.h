@@ -1,6 +1,7 @@
 // Byte scans: the line ends, blanks and differences that reading records and
 // passing over common runs look for. This is the one place that names
-// processor instructions. Each scan has a portable version; where the
+// processor instructions (the index's prefetch is the compiler's portable
+// hint, a no-op where a processor has none). Each scan has a portable version; where the
 // processor has SSE2 the program takes the wide one, 16 bytes at a time,
 // unless it is built with VELLUM_PORTABLE_SCANS. Tests hold every wide scan
 // against its portable version on the same bytes.
