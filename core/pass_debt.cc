@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "core/classify.h"
 #include "core/core_constants.h"
+#include "core/ignorable.h"
 #include "io/read_again.h"
 
 namespace vellum::core {

@@ -1,8 +1,8 @@
 // Measuring a run of records both files hold alike.
 #include "core/record_run.h"
 
-#include "core/classify.h"
 #include "core/core_constants.h"
+#include "core/ignorable.h"
 #include "core/pass_debt.h"
 #include "io/common_records.h"
 #include "io/records.h"

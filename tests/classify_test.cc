@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/classify.h"
+#include "core/ignorable.h"
 #include "core/record_run.h"
 #include "tests/whole_runs.h"
 
