@@ -16,8 +16,6 @@
 namespace vellum {
 namespace {
 
-constexpr std::string_view kMemoryMessage = "not enough memory to go on with the comparison";
-
 // The C++ runtime allocates each exception it throws, and under an
 // address-space limit just above the least the program starts in it may
 // have found no room even for its emergency pool: the first bad_alloc would
@@ -111,7 +109,7 @@ int Run(core::State& state, std::string& text) {
     io.termination.ending.failed = true;
     io.termination.ending.trace.count = 0;
     io.termination.ending.failure = {
-        io::kFailureMemory, io::Operation::kMemory, {}, kMemoryMessage};
+        io::kFailureMemory, io::Operation::kMemory, {}, io::kMemoryMessage};
   }
   return Finish(io, text);
 }

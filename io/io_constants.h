@@ -61,6 +61,9 @@ inline constexpr std::string_view kSourceUnit = "vellum";
 // needs to start.
 inline constexpr std::string_view kStartupMemoryMessage =
     "\r\nruntime error R6016\r\n- not enough space\r\n";
+// The message of the report when memory runs out once something was
+// written (F6700).
+inline constexpr std::string_view kMemoryMessage = "not enough memory to go on with the comparison";
 
 // The category text of each kind of statement in a failure report; all but
 // the last two are followed by a file name.
