@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/run.h"
@@ -22,6 +23,7 @@ inline const std::string kRule(79, '-');
 inline const std::string kSeparator =
     "-  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -";
 inline const std::string kStop = "Stop - Program terminated.\r\n";
+inline const std::string kOpeningRule = "\r\n" + kRule + "\r\n";
 inline const std::vector<std::string> kEofNotice = {
     "",
     "",
@@ -143,6 +145,31 @@ inline void ExpectListings(const std::vector<ListingCase>& cases) {
   for (const ListingCase& c : cases) {
     ExpectListing(c);
   }
+}
+
+// The statement and routine at the head of `report`, as "vellum(203) in
+// main program" for a failure of the main program.
+inline std::string InnermostOf(const std::string& report) {
+  const std::size_t at = report.find("vellum(");
+  const std::size_t from = report.find("\t\tfrom ");
+  if (at == std::string::npos || from == std::string::npos) {
+    return "";
+  }
+  const std::size_t routine_end = report.find(" in ", from);
+  return report.substr(at, report.find(')', at) + 1 - at) + " in " +
+         report.substr(from + 7, routine_end - from - 7);
+}
+
+// The main program's statement in the traceback of `report`, as
+// "vellum(N)"; empty when the main program is not in it.
+inline std::string MainStatementOf(const std::string& report) {
+  constexpr std::string_view kMain = "from main program in ";
+  const std::size_t at = report.rfind(kMain);
+  if (at == std::string::npos) {
+    return "";
+  }
+  const std::size_t start = at + kMain.size();
+  return report.substr(start, report.find(')', start) + 1 - start);
 }
 
 // The failure report that the end recorded in `io` would write.
