@@ -19,16 +19,16 @@ namespace {
 // The C++ runtime allocates each exception it throws, and under an
 // address-space limit just above the least the program starts in it may
 // have found no room even for its emergency pool: the first bad_alloc would
-// then abort the process. So a block of the heap is held back from before
+// then abort the process. So a block of the heap is set aside from before
 // anything can throw, and the first allocation that fails gives it back,
 // where the exception thrown then finds room. A new-handler takes no
 // argument, so the block is the program's one static.
 constexpr std::size_t kExceptionReserve = std::size_t{16} * 1024;
-void* held_back = nullptr;
+void* exception_reserve = nullptr;
 
 void GiveBackReserve() {
-  std::free(held_back);
-  held_back = nullptr;
+  std::free(exception_reserve);
+  exception_reserve = nullptr;
   std::set_new_handler(nullptr);
 }
 
@@ -133,8 +133,8 @@ int RunProgram(io::Platform& platform, std::vector<std::string> args, const RunS
 
 int RunNative(int argc, char** argv) {
   io::Platform& platform = io::NativePlatform();
-  held_back = std::malloc(kExceptionReserve);
-  if (held_back == nullptr) {
+  exception_reserve = std::malloc(kExceptionReserve);
+  if (exception_reserve == nullptr) {
     platform.Write(io::Stream::kStderr, io::kStartupMemoryMessage);
     return kExitFatal;
   }

@@ -67,10 +67,10 @@ void RaiseIfFailed(Io& io, const std::optional<WriteFailure>& failed) {
 
 // Puts `bytes` in the output buffer, or writes them at once when standard
 // output does not take blocks.
-std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* given) {
+std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* maker) {
   Console& console = io.console;
   if (!console.takes_blocks) {
-    return WriteNow(io, bytes, given);
+    return WriteNow(io, bytes, maker);
   }
   while (!bytes.empty()) {
     if (console.fill == console.buffer.Size()) {
@@ -78,12 +78,12 @@ std::optional<WriteFailure> Put(Io& io, std::string_view bytes, const Trace* giv
         return failed;
       }
     }
-    if (!AddNote(io, given)) {
+    if (!AddNote(io, maker)) {
       // The notes are full: the bytes they cover go out first.
       if (std::optional<WriteFailure> failed = DrainStdout(io)) {
         return failed;
       }
-      AddNote(io, given);
+      AddNote(io, maker);
     }
     const std::size_t n = std::min(bytes.size(), console.buffer.Size() - console.fill);
     std::memcpy(console.buffer.Data() + console.fill, bytes.data(), n);

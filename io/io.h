@@ -136,9 +136,9 @@ struct Console {
 
 // The state of the run's end (io/termination).
 struct Termination {
-  Frame* frames = nullptr;   // innermost active routine frame
-  std::uint64_t pushes = 0;  // frames pushed so far, the last one's stamp
-  Ending ending;             // how the run ended, once it has
+  Frame* innermost = nullptr;  // innermost active routine frame, linked outwards
+  std::uint64_t pushes = 0;    // frames pushed so far, the last one's stamp
+  Ending ending;               // how the run ended, once it has
 };
 
 struct Io {

@@ -6,19 +6,19 @@
 
 namespace vellum::io {
 
-void notes::AddNoteWithTrace(Io& io, const Trace* given, std::uint64_t stamp) {
+void notes::AddNoteWithTrace(Io& io, const Trace* maker, std::uint64_t stamp) {
   Console& console = io.console;
   if (console.trace_count == console.traces.size()) {
     console.traces.emplace_back();
   }
   const std::size_t trace = console.trace_count++;
-  if (given != nullptr) {
-    console.traces[trace] = *given;
+  if (maker != nullptr) {
+    console.traces[trace] = *maker;
   } else {
     CaptureTrace(io, console.traces[trace]);
   }
   console.last_stamp = stamp;
-  console.notes[console.note_count++] = {console.fill, InnermostStatement(io, given),
+  console.notes[console.note_count++] = {console.fill, InnermostStatement(io, maker),
                                          static_cast<std::uint32_t>(trace)};
 }
 

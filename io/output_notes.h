@@ -20,11 +20,11 @@
 
 namespace vellum::io {
 
-// Notes that the bytes buffered from now on are made by `given`, or by the
-// routines active now when nothing is given. Returns false, having changed
+// Notes that the bytes buffered from now on are made by `maker`, or by the
+// routines active now when no maker is named. Returns false, having changed
 // nothing, when the notes are full: the bytes buffered must be written out
 // first. Inline, as every record made asks.
-inline bool AddNote(Io& io, const Trace* given);
+inline bool AddNote(Io& io, const Trace* maker);
 
 // The routines that made the buffered byte at `at`: those of the note that
 // covers it, or those active now when none does.
@@ -36,36 +36,36 @@ void ForgetNotes(Console& console);
 namespace notes {
 
 // The stamp of the routines active now: their innermost frame's, 0 when
-// none is active or a trace is given, which never match a note's.
-inline std::uint64_t StampOf(const Io& io, const Trace* given) {
-  const Frame* frame = io.termination.frames;
-  return given == nullptr && frame != nullptr ? frame->stamp : 0;
+// none is active or a maker is named, which never match a note's.
+inline std::uint64_t StampOf(const Io& io, const Trace* maker) {
+  const Frame* frame = io.termination.innermost;
+  return maker == nullptr && frame != nullptr ? frame->stamp : 0;
 }
 
-// The statement of the innermost routine of `given`, or of those active
-// now when nothing is given.
-inline std::int32_t InnermostStatement(const Io& io, const Trace* given) {
-  if (given != nullptr) {
-    return given->count > 0 ? given->frames[0].statement : 0;
+// The statement of the innermost routine of `maker`, or of those active
+// now when no maker is named.
+inline std::int32_t InnermostStatement(const Io& io, const Trace* maker) {
+  if (maker != nullptr) {
+    return maker->count > 0 ? maker->frames[0].statement : 0;
   }
-  const Frame* frame = io.termination.frames;
+  const Frame* frame = io.termination.innermost;
   return frame != nullptr ? frame->record.statement : 0;
 }
 
-// Adds a note for a new trace, copied from `given` or from the routines
+// Adds a note for a new trace, copied from `maker` or from the routines
 // active now; neither the notes nor the traces are full. Out of line, so that AddNote stays
 // light.
-void AddNoteWithTrace(Io& io, const Trace* given, std::uint64_t stamp);
+void AddNoteWithTrace(Io& io, const Trace* maker, std::uint64_t stamp);
 
 }  // namespace notes
 
-inline bool AddNote(Io& io, const Trace* given) {
+inline bool AddNote(Io& io, const Trace* maker) {
   Console& console = io.console;
-  const std::uint64_t stamp = notes::StampOf(io, given);
+  const std::uint64_t stamp = notes::StampOf(io, maker);
   const bool same_routines = stamp != 0 && stamp == console.last_stamp;
   if (same_routines) {
     const OutputNote& last = console.notes[console.note_count - 1];
-    const std::int32_t statement = notes::InnermostStatement(io, given);
+    const std::int32_t statement = notes::InnermostStatement(io, maker);
     if (statement == last.statement) {
       return true;
     }
@@ -78,7 +78,7 @@ inline bool AddNote(Io& io, const Trace* given) {
   if (console.note_count == kOutputNotes || console.trace_count == kOutputTraces) {
     return false;
   }
-  notes::AddNoteWithTrace(io, given, stamp);
+  notes::AddNoteWithTrace(io, maker, stamp);
   return true;
 }
 

@@ -50,7 +50,7 @@ void Record(Io& io, bool failed, const Trace& trace) {
 void CaptureTrace(const Io& io, Trace& trace) {
   // Counted apart from the trace, which the frames could alias.
   std::size_t count = 0;
-  for (const Frame* frame = io.termination.frames; frame != nullptr && count < kMaxFrames;
+  for (const Frame* frame = io.termination.innermost; frame != nullptr && count < kMaxFrames;
        frame = frame->link) {
     trace.frames[count++] = frame->record;
   }

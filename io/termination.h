@@ -30,13 +30,13 @@ struct Frame {
 
 inline void PUSH_FRAME(Io& io, Frame& frame) {
   frame.stamp = ++io.termination.pushes;
-  frame.link = io.termination.frames;
-  io.termination.frames = &frame;
+  frame.link = io.termination.innermost;
+  io.termination.innermost = &frame;
 }
 
 inline void POP_FRAME(Io& io) {
-  if (io.termination.frames != nullptr) {
-    io.termination.frames = io.termination.frames->link;
+  if (io.termination.innermost != nullptr) {
+    io.termination.innermost = io.termination.innermost->link;
   }
 }
 
@@ -49,7 +49,7 @@ class RoutineFrame {
     PUSH_FRAME(io_, frame_);
   }
   ~RoutineFrame() {
-    if (io_.termination.frames == &frame_) {
+    if (io_.termination.innermost == &frame_) {
       POP_FRAME(io_);
     }
   }
@@ -60,7 +60,7 @@ class RoutineFrame {
   // routine executes, which the console's notes of where output was made
   // rely on.
   void At(std::int32_t statement) {
-    assert(io_.termination.frames == &frame_);
+    assert(io_.termination.innermost == &frame_);
     frame_.record.statement = statement;
   }
 
@@ -76,7 +76,7 @@ class RoutineFrame {
 [[noreturn]] void RAISE_FAILURE(Io& io, const Failure& failure);
 
 // Ends the run with `failure`, as met by the routines of `trace`: a write of
-// bytes that were made earlier and held back.
+// bytes that were made earlier and buffered.
 [[noreturn]] void RaiseFailureAt(Io& io, const Failure& failure, const Trace& trace);
 
 // The routines active now, innermost first.
