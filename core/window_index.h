@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/core_constants.h"
+#include "io/scan.h"
 
 namespace vellum::core {
 
@@ -49,7 +50,7 @@ class WindowIndex {
   // cache the cell an Add of `window` will look at.
   bool TakesAllCells() const { return placed_ && cell_mask_ == most_cell_mask_; }
   void FetchCell(std::string_view window) const {
-    __builtin_prefetch(&table_[static_cast<std::size_t>(Hash(window) & cell_mask_)]);
+    io::scan::Prefetch(&table_[static_cast<std::size_t>(Hash(window) & cell_mask_)]);
   }
 
   // Lines added for unit `unit` since the last Clear.
